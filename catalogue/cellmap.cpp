@@ -1,0 +1,120 @@
+#include "catalogue/cellmap.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace trelkan {
+namespace {
+
+// One RLE item: a run count (1 when none is written) and its tag.
+struct RleItem {
+    std::int64_t count = 1;
+    char tag = 0;
+};
+
+// Counts above the size limit only ever lead to "RLE too big", so they are saturated there and
+// the arithmetic of the sizing pass cannot overflow.
+constexpr std::int64_t kCountSaturation = CellMap::kMaxCells + 1;
+
+// Walks the items of RLE text up to its first "!" or its end.
+class RleItemReader {
+  public:
+    explicit RleItemReader(std::string_view text) : m_text(text.substr(0, text.find('!'))) {}
+
+    // False at the end of the text. A tag other than "b", "o" and "$" is handed out as it is;
+    // a count with no tag after it comes with tag 0.
+    bool next(RleItem& item) {
+        if (m_position >= m_text.size()) {
+            return false;
+        }
+        item = RleItem{};
+        bool hasCount = false;
+        std::int64_t count = 0;
+        while (m_position < m_text.size() && m_text[m_position] >= '0' &&
+               m_text[m_position] <= '9') {
+            count = std::min(count * 10 + (m_text[m_position] - '0'), kCountSaturation);
+            hasCount = true;
+            ++m_position;
+        }
+        if (hasCount) {
+            item.count = count;
+        }
+        if (m_position < m_text.size()) {
+            item.tag = m_text[m_position++];
+        }
+        return true;
+    }
+
+  private:
+    std::string_view m_text;
+    std::size_t m_position = 0;
+};
+
+bool isCellTag(char tag) {
+    return tag == 'b' || tag == 'o';
+}
+
+}  // namespace
+
+CellMap::CellMap(std::int32_t dx, std::int32_t dy, std::string_view rleText) : m_dx(dx), m_dy(dy) {
+    if (!readImage(rleText)) {
+        m_image.clear();
+        m_width = 0;
+        m_height = 0;
+    }
+}
+
+bool CellMap::readImage(std::string_view rleText) {
+    // Sizing pass.
+    std::int64_t width = 1;
+    std::int64_t rows = 1;
+    std::int64_t runLength = 0;
+    RleItemReader sizing(rleText);
+    RleItem item;
+    while (sizing.next(item)) {
+        if (item.tag == '$') {
+            rows = std::min(rows + item.count, kCountSaturation);
+            width = std::max(width, runLength);
+            runLength = 0;
+        } else if (isCellTag(item.tag)) {
+            runLength = std::min(runLength + item.count, kCountSaturation);
+        } else {
+            std::fputs("Error reading RLE\n", stderr);
+            return false;
+        }
+    }
+    width = std::max(width, runLength);
+    if (width * rows > kMaxCells) {
+        std::fputs("RLE too big", stderr);
+        return false;
+    }
+
+    m_width = static_cast<std::int32_t>(width);
+    m_height = static_cast<std::int32_t>(rows);
+    m_image.assign(static_cast<std::size_t>(width * rows), 0);
+
+    // Filling pass, from the top row (the last one in memory) downwards. The sizing pass
+    // guarantees that every row and column written lies inside the image.
+    std::int64_t row = m_height - 1;
+    std::int64_t column = 0;
+    RleItemReader filling(rleText);
+    while (filling.next(item)) {
+        if (item.tag == '$') {
+            row -= item.count;
+            column = 0;
+        } else {
+            const std::uint8_t value = item.tag == 'o' ? 1 : 0;
+            for (std::int64_t i = 0; i < item.count; ++i) {
+                m_image[static_cast<std::size_t>(row * m_width + column)] = value;
+                ++column;
+            }
+        }
+    }
+    return true;
+}
+
+Box CellMap::getBounds() const {
+    return {-m_dx, m_width - 1 - m_dx, m_dy - m_height + 1, m_dy};
+}
+
+}  // namespace trelkan

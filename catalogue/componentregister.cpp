@@ -1,0 +1,347 @@
+#include "catalogue/componentregister.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "run/numberparse.h"
+#include "run/output.h"
+
+namespace trelkan {
+namespace {
+
+constexpr std::string_view kComponentsHeader = "[Components]";
+constexpr std::string_view kPairsHeader = "[Pairs]";
+constexpr std::string_view kSequencesHeader = "[Sequences]";
+
+// The RLE text of an image is read into this much room; one byte is its terminator.
+constexpr int kRleTextRoom = 10000;
+
+bool isVariantLine(std::string_view line) {
+    return LineTokens::isBlank(line.front());
+}
+
+bool startsLikeRleData(std::string_view line) {
+    const char c = line.front();
+    return (c >= '0' && c <= '9') || c == 'b' || c == 'o';
+}
+
+// The type token: G, then R or S, then at most one of U and X.
+struct VariantType {
+    bool typeR = false;
+    bool typeU = false;
+    bool typeX = false;
+};
+
+std::optional<VariantType> parseVariantType(std::string_view token) {
+    if (token.size() < 2 || token.size() > 3 || token[0] != 'G' ||
+        (token[1] != 'R' && token[1] != 'S')) {
+        return std::nullopt;
+    }
+    VariantType type;
+    type.typeR = token[1] == 'R';
+    if (token.size() == 3) {
+        if (token[2] == 'U') {
+            type.typeU = true;
+        } else if (token[2] == 'X') {
+            type.typeX = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return type;
+}
+
+// Message arguments are formatted with %s, which needs a terminated copy of the token.
+std::string asString(std::string_view text) {
+    return std::string(text);
+}
+
+}  // namespace
+
+ComponentRegister::ComponentRegister(const std::string& path)
+    : m_path(path), m_reader(std::make_unique<LineReader>(path)) {
+    if (!m_reader->isOpen()) {
+        writeOutput(formatMessage("Definition file cannot be opened: %s\n", path.c_str()));
+        std::exit(EXIT_FAILURE);
+    }
+    readLineOrFail();
+    if (m_line != kComponentsHeader) {
+        failAtLine("[Components] expected");
+    }
+    readComponentSection();
+    buildIndexes();
+    readPairSection();
+    readSequenceSection();
+    writeOutput(
+        formatMessage("Loaded %d components, %d variants\n", m_componentCount, m_variantCount));
+    m_reader.reset();
+}
+
+ComponentRegister::~ComponentRegister() = default;
+
+void ComponentRegister::readLineOrFail() {
+    if (!m_reader->readLine(m_line)) {
+        failAtLine("Unexpected end of file");
+    }
+    m_tokens = LineTokens(m_line);
+}
+
+void ComponentRegister::failAtLine(std::string_view what) const {
+    writeOutput(formatMessage("%s:%d: %s\n", m_path.c_str(), m_reader->lineNumber(),
+                              asString(what).c_str()));
+    std::exit(EXIT_FAILURE);
+}
+
+void ComponentRegister::readComponentSection() {
+    BasicComponent* current = nullptr;
+    for (;;) {
+        readLineOrFail();
+        if (m_line == kPairsHeader) {
+            return;
+        }
+        if (isVariantLine(m_line)) {
+            if (current == nullptr) {
+                failAtLine("Variant definition should be preceded by a component definition");
+            }
+            ComponentVariant* variant = parseVariant(*current);
+            if (variant == nullptr) {
+                failAtLine("Syntax error in variant definition");
+            }
+            m_variants.push_back(variant);
+            m_variantsByName.emplace(variant->name(), variant);
+            ++m_variantCount;
+            continue;
+        }
+        std::unique_ptr<BasicComponent> component = parseComponent();
+        if (!component) {
+            // The component does not exist, so neither can the variant lines under it.
+            failAtLine("Syntax error in component definition");
+        }
+        current = component.get();
+        m_componentsByName.emplace(current->name(), current);
+        m_components.push_back(std::move(component));
+        ++m_componentCount;
+    }
+}
+
+void ComponentRegister::buildIndexes() {
+    m_componentList.clear();
+    m_maxVariants = 1;
+    for (const auto& component : m_components) {
+        m_componentList.push_back(component.get());
+        m_maxVariants = std::max(m_maxVariants, component->variantCount());
+    }
+    m_variantList.assign(m_variants.begin(), m_variants.end());
+}
+
+void ComponentRegister::readPairSection() {
+    for (;;) {
+        readLineOrFail();
+        if (m_line == kSequencesHeader) {
+            return;
+        }
+    }
+}
+
+void ComponentRegister::readSequenceSection() {
+    while (m_reader->readLine(m_line)) {
+    }
+}
+
+BasicComponent* ComponentRegister::findComponent(std::string_view name, bool quiet) const {
+    if (const auto found = m_componentsByName.find(std::string(name));
+        found != m_componentsByName.end()) {
+        return found->second;
+    }
+    if (!quiet) {
+        writeOutput(formatMessage("Unknown component name: %s\n", asString(name).c_str()));
+    }
+    return nullptr;
+}
+
+ComponentVariant* ComponentRegister::findVariant(std::string_view name, bool quiet) const {
+    if (const auto found = m_variantsByName.find(std::string(name));
+        found != m_variantsByName.end()) {
+        return found->second;
+    }
+    if (!quiet) {
+        writeOutput(formatMessage("Unknown variant name: %s\n", asString(name).c_str()));
+    }
+    return nullptr;
+}
+
+bool ComponentRegister::parseInteger(std::int32_t minimum, std::int32_t maximum,
+                                     std::int32_t& value) {
+    const std::optional<std::string_view> token = m_tokens.next();
+    if (!token) {
+        writeOutput("Missing integer value\n");
+        return false;
+    }
+    const NumberReading reading = readSignedNumber(*token);
+    if (!reading.valid) {
+        writeOutput(formatMessage("Invalid integer: %s\n", asString(*token).c_str()));
+        return false;
+    }
+    if (reading.value < minimum) {
+        writeOutput(
+            formatMessage("Integer value too small (%d) - limit is %d\n", reading.value, minimum));
+        return false;
+    }
+    if (reading.value > maximum) {
+        writeOutput(
+            formatMessage("Integer value too great (%d) - limit is %d\n", reading.value, maximum));
+        return false;
+    }
+    value = reading.value;
+    return true;
+}
+
+std::unique_ptr<BasicComponent> ComponentRegister::parseComponent() {
+    const std::optional<std::string_view> name = m_tokens.next();
+    if (!name) {
+        writeOutput("Missing component name\n");
+        return nullptr;
+    }
+    if (findComponent(*name, true) != nullptr) {
+        writeOutput(formatMessage("Duplicate component name: %s\n", asString(*name).c_str()));
+        return nullptr;
+    }
+    const std::optional<std::string_view> word = m_tokens.next();
+    if (!word) {
+        writeOutput("Missing direction\n");
+        return nullptr;
+    }
+    const std::optional<int> direction = parseDirectionWord(*word);
+    if (!direction) {
+        writeOutput(formatMessage("Unrecognized direction: %s\n", asString(*word).c_str()));
+        return nullptr;
+    }
+    std::int32_t dt = 0;
+    if (!parseInteger(1, kMaxDelay, dt)) {
+        writeOutput("Invalid DT\n");
+        return nullptr;
+    }
+    std::int32_t dx = 0;
+    if (!parseInteger(-kMaxOffset, kMaxOffset, dx)) {
+        writeOutput("Invalid DX\n");
+        return nullptr;
+    }
+    std::int32_t dy = 0;
+    if (!parseInteger(-kMaxOffset, kMaxOffset, dy)) {
+        writeOutput("Invalid DY\n");
+        return nullptr;
+    }
+    return std::make_unique<BasicComponent>(this, m_componentCount, std::string(*name), *direction,
+                                            dx, dy, dt);
+}
+
+ComponentVariant* ComponentRegister::parseVariant(BasicComponent& component) {
+    const std::optional<std::string_view> name = m_tokens.next();
+    if (!name) {
+        writeOutput("Missing variant name\n");
+        return nullptr;
+    }
+    if (findVariant(*name, true) != nullptr) {
+        writeOutput(formatMessage("Duplicate variant name: %s\n", asString(*name).c_str()));
+        return nullptr;
+    }
+    std::int32_t period = 0;
+    if (!parseInteger(1, kMaxPeriod, period)) {
+        writeOutput("Invalid period\n");
+        return nullptr;
+    }
+    std::int32_t maxCompression = 0;
+    if (!parseInteger(1, kMaxCompression, maxCompression)) {
+        writeOutput("Invalid maximum compression\n");
+        return nullptr;
+    }
+    std::int32_t minCompression = 0;
+    if (!parseInteger(0, kMaxCompression, minCompression) ||
+        (minCompression != 0 && minCompression < maxCompression)) {
+        writeOutput("Invalid minimum compression\n");
+        return nullptr;
+    }
+    const std::optional<std::string_view> typeToken = m_tokens.next();
+    const std::optional<VariantType> type = typeToken ? parseVariantType(*typeToken) : std::nullopt;
+    if (!type) {
+        writeOutput("Invalid variant type\n");
+        return nullptr;
+    }
+    std::shared_ptr<const CellMap> image = parseCellMap(true);
+    if (!image) {
+        writeOutput("Invalid variant image\n");
+        return nullptr;
+    }
+    std::shared_ptr<const CellMap> usage = parseCellMap(false);
+    if (!usage) {
+        writeOutput("Invalid variant usage\n");
+        return nullptr;
+    }
+    return &component.addVariant(std::make_unique<ComponentVariant>(
+        std::string(*name), m_variantCount, component.index(), period, maxCompression,
+        minCompression, type->typeR, type->typeU, type->typeX, std::move(image), std::move(usage)));
+}
+
+std::shared_ptr<const CellMap> ComponentRegister::parseCellMap(bool wantImage) {
+    const std::optional<std::string_view> token = m_tokens.next();
+    if (!token) {
+        writeOutput("Missing cell map\n");
+        return nullptr;
+    }
+    if (token->front() == '=') {
+        const std::string_view name = token->substr(1);
+        const ComponentVariant* shared = findVariant(name, false);
+        if (shared == nullptr) {
+            writeOutput(formatMessage("Invalid variant name: %s\n", asString(name).c_str()));
+            return nullptr;
+        }
+        return wantImage ? shared->imageMap() : shared->usageMap();
+    }
+    const std::string path(*token);
+    LineReader image(path);
+    if (!image.isOpen()) {
+        writeOutput(formatMessage("Invalid image filename: %s\n", path.c_str()));
+        return nullptr;
+    }
+    const std::optional<std::string> text = readRleText(image);
+    if (!text) {
+        writeOutput(formatMessage("Invalid image file: %s\n", path.c_str()));
+        return nullptr;
+    }
+    std::int32_t dx = 0;
+    if (!parseInteger(-kMaxOffset, kMaxOffset, dx)) {
+        writeOutput("Invalid cell map DX\n");
+        return nullptr;
+    }
+    std::int32_t dy = 0;
+    if (!parseInteger(-kMaxOffset, kMaxOffset, dy)) {
+        writeOutput("Invalid cell map DY\n");
+        return nullptr;
+    }
+    return std::make_shared<const CellMap>(dx, dy, *text);
+}
+
+// The pattern lines of an RLE file, joined, up to the line that holds the "!". Leading lines
+// that do not start like pattern data (the size and rule line) are skipped. Null when no "!"
+// was found within the room for the text.
+std::optional<std::string> ComponentRegister::readRleText(LineReader& image) {
+    std::string text;
+    std::string line;
+    bool ended = false;
+    while (!ended && kRleTextRoom - static_cast<int>(text.size()) >= 2) {
+        if (!image.readLine(line, kRleTextRoom - static_cast<int>(text.size()))) {
+            break;
+        }
+        if (text.empty() && !startsLikeRleData(line)) {
+            continue;
+        }
+        text += line;
+        ended = line.find('!') != std::string::npos;
+    }
+    if (!ended || text.empty()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+}  // namespace trelkan

@@ -1,0 +1,63 @@
+// Direction codes: the eight symmetries of the square grid, and their algebra.
+//
+// A direction is both an orientation (how a component is turned when it is put down) and a turn
+// (how a component turns the signal that passes through it). x grows to the right and y
+// downwards, as in RLE images.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace trelkan {
+
+enum DirectionCode : int {
+    kF = 0,
+    kFx = 1,
+    kL = 2,
+    kLx = 3,
+    kB = 4,
+    kBx = 5,
+    kR = 6,
+    kRx = 7,
+};
+
+inline constexpr int kDirectionCount = 8;
+
+struct Offset {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    friend bool operator==(const Offset&, const Offset&) = default;
+};
+
+// Negation and subtraction that wrap modulo 2^32 instead of overflowing: offsets come from the
+// command line and from target scripts, whose arithmetic wraps by definition.
+constexpr std::int32_t wrapNeg(std::int32_t v) {
+    return static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(v));
+}
+constexpr std::int32_t wrapAdd(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+constexpr std::int32_t wrapSub(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+// The word of a code ("F", "Fx", ...), and the code of a word; words are case-sensitive.
+std::string_view directionWord(int code);
+std::optional<int> parseDirectionWord(std::string_view word);
+
+// T(code) applied to (x, y): F (x, y), Fx (x, -y), L (y, -x), Lx (-y, -x), B (-x, -y),
+// Bx (-x, y), R (-y, x), Rx (y, x).
+Offset turnOffset(int code, std::int32_t x, std::int32_t y);
+
+// The code of T(code)^-1. Every code is its own inverse except L and R.
+int inverseDir(int code);
+
+// code(T(a) o T(b)): a thing that turns by b, put down in orientation a, ends up facing this.
+int combineDir(int a, int b);
+// code(T(a) o T(b)^-1).
+int combineDirInverse(int a, int b);
+// code(T(a)^-1 o T(b)): orientation b as seen from orientation a.
+int inverseCompose(int a, int b);
+
+}  // namespace trelkan

@@ -1,0 +1,235 @@
+#include "run/commandline.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "run/numberparse.h"
+#include "run/output.h"
+#include "run/targetscript.h"
+
+namespace trelkan {
+namespace {
+
+void reportError(const std::string& message) {
+    std::fputs(message.c_str(), stderr);
+}
+
+// The delays of the target series that become targets: the first one and how many there are.
+// Delays below 1 never become targets, so the series is taken from max(minLen, 1) on.
+struct Series {
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+};
+
+Series targetSeries(const RunSettings& settings) {
+    assert(settings.period > 0);
+    const std::int64_t period = settings.period;
+    const std::int64_t lower = std::max<std::int64_t>(settings.minLen, 1);
+    std::int64_t first = settings.dt;
+    if (first < lower) {
+        const std::int64_t steps = (lower - first + period - 1) / period;
+        first += steps * period;
+    }
+    Series series{first, 0};
+    if (first <= settings.maxLen) {
+        series.count = (settings.maxLen - first) / period + 1;
+    }
+    return series;
+}
+
+class CommandLineReader {
+  public:
+    CommandLineReader(std::span<const char* const> words, Search& search)
+        : m_words(words), m_search(search) {}
+
+    RunSettings read() {
+        while (m_position < m_words.size()) {
+            readOption(m_words[m_position++]);
+        }
+        finish();
+        return m_settings;
+    }
+
+  private:
+    std::optional<std::string_view> nextWord() {
+        if (m_position >= m_words.size()) {
+            return std::nullopt;
+        }
+        return m_words[m_position++];
+    }
+
+    void fail(const std::string& message) {
+        reportError(message);
+        m_settings.showUsage = true;
+    }
+
+    void readOption(std::string_view option) {
+        RunSettings& s = m_settings;
+        if (option == "-p") {
+            readUnsigned(option, s.period);
+        } else if (option == "-c") {
+            readUnsigned(option, s.compression);
+        } else if (option == "-n") {
+            readUnsigned(option, s.maxResults);
+        } else if (option == "-l") {
+            if (readUnsigned(option, s.minLen)) {
+                s.maxLen = std::max(s.maxLen, s.minLen);
+                s.minLen = std::max(s.minLen, 1);
+            }
+        } else if (option == "-i") {
+            readUnsigned(option, s.ignoreSets);
+        } else if (option == "-u") {
+            if (readUnsigned(option, s.maxLen)) {
+                s.minLen = std::min(s.minLen, s.maxLen);
+            }
+        } else if (option == "-t") {
+            if (readUnsigned(option, s.treeSizeKB)) {
+                s.treeSizeKB = std::clamp(s.treeSizeKB, 0, 100000);
+            }
+        } else if (option == "-x") {
+            readUnsigned(option, s.maxCell);
+        } else if (option == "-f") {
+            if (const auto name = requireWord(option)) {
+                setLogFile(std::string(*name));
+            }
+        } else if (option == "-o") {
+            if (const auto name = requireWord(option)) {
+                setPatternFile(std::string(*name));
+                s.patternOutput = true;
+            }
+        } else if (option == "-s") {
+            s.sortResults = true;
+        } else if (option == "-m") {
+            s.mapMode = true;
+        } else if (option == "-h" || option == "-?") {
+            s.showUsage = true;
+        } else if (option == "-d") {
+            readDisplacement();
+        } else if (option == "-e") {
+            readScript(option);
+        } else {
+            fail(formatMessage("Invalid parameter: %s\n", std::string(option).c_str()));
+        }
+    }
+
+    std::optional<std::string_view> requireWord(std::string_view option) {
+        const std::optional<std::string_view> word = nextWord();
+        if (!word) {
+            fail(formatMessage("Missing argument for %s switch\n", std::string(option).c_str()));
+        }
+        return word;
+    }
+
+    // Stores the number even when characters follow it; false only when the argument is
+    // missing, so that the side rules of the option still apply to what was read.
+    bool readUnsigned(std::string_view option, std::int32_t& target) {
+        const std::optional<std::string_view> word = requireWord(option);
+        if (!word) {
+            return false;
+        }
+        const NumberReading reading = readUnsignedNumber(*word);
+        target = reading.value;
+        // A negative period would make the target series run away from maxlen.
+        const bool negativePeriod = option == "-p" && reading.value < 0;
+        if (!reading.valid || negativePeriod) {
+            fail(formatMessage("Invalid argument for %s switch\n", std::string(option).c_str()));
+        }
+        return true;
+    }
+
+    void readDisplacement() {
+        RunSettings& s = m_settings;
+        static constexpr const char* kNames[] = {"DX", "DY", "DT"};
+        std::int32_t* const targets[] = {&s.dx, &s.dy, &s.dt};
+        for (int i = 0; i < 3; ++i) {
+            const std::optional<std::string_view> word = nextWord();
+            if (!word) {
+                fail(formatMessage("Missing %s argument for -d switch\n", kNames[i]));
+                return;
+            }
+            const NumberReading reading = readSignedNumber(*word);
+            *targets[i] = reading.value;
+            if (!reading.valid) {
+                fail(formatMessage("Invalid %s argument for -d switch\n", kNames[i]));
+            }
+        }
+        const std::optional<std::string_view> word = nextWord();
+        if (!word) {
+            fail("Missing DIR argument for -d switch\n");
+            return;
+        }
+        if (const std::optional<int> dir = parseDirectionWord(*word)) {
+            s.dir = *dir;
+        } else {
+            fail("Invalid DIR argument for -d switch\n");
+        }
+    }
+
+    void readScript(std::string_view option) {
+        const std::optional<std::string_view> script = requireWord(option);
+        if (!script) {
+            return;
+        }
+        RunSettings& s = m_settings;
+        s.scriptGiven = true;
+        const ScriptPresets presets{s.period, s.compression, s.maxLen, s.minLen, s.dx, s.dy, s.dt};
+        if (!parseTargetScript(m_search, *script, presets)) {
+            fail("Invalid argument for -e switch\n");
+        }
+    }
+
+    void finish() {
+        RunSettings& s = m_settings;
+        if (s.period == 0 && !s.patternOutput) {
+            s.showUsage = true;
+        }
+        if (s.compression == 0) {
+            s.compression = s.period;
+        }
+        if (!s.showUsage && s.period > 0 && !s.scriptGiven) {
+            const Series series = targetSeries(s);
+            if (series.count > kMaxSeriesTargets) {
+                fail(formatMessage("Too many targets: %lld up to t=%d (at most %lld)\n",
+                                   static_cast<long long>(series.count), s.maxLen,
+                                   static_cast<long long>(kMaxSeriesTargets)));
+            }
+        }
+    }
+
+    std::span<const char* const> m_words;
+    std::size_t m_position = 0;
+    Search& m_search;
+    RunSettings m_settings;
+};
+
+}  // namespace
+
+RunParameters RunSettings::runParameters() const {
+    RunParameters parameters;
+    parameters.period = period;
+    parameters.compression = compression;
+    parameters.maxCells = maxCell;
+    parameters.maxResults = static_cast<std::uint32_t>(maxResults);
+    parameters.sortResults = sortResults;
+    parameters.treeSizeKB = treeSizeKB;
+    parameters.ignoreSets = ignoreSets;
+    parameters.mapMode = mapMode;
+    return parameters;
+}
+
+RunSettings readCommandLine(std::span<const char* const> words, Search& search) {
+    return CommandLineReader(words, search).read();
+}
+
+void addTargetSeries(const RunSettings& settings, Search& search) {
+    const Series series = targetSeries(settings);
+    for (std::int64_t i = 0; i < series.count; ++i) {
+        const std::int64_t t = series.first + i * settings.period;
+        search.addTarget(settings.dx, settings.dy, static_cast<std::int32_t>(t), settings.dir);
+    }
+}
+
+}  // namespace trelkan

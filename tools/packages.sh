@@ -1,0 +1,35 @@
+# Sourced by the build scripts: makes sure the Debian packages a build needs are installed.
+# As root it installs what is missing; otherwise it names the one command that does.
+
+ensure_packages() {
+    command -v dpkg-query >/dev/null 2>&1 || return 0  # not a Debian system: trust the user
+    missing=""
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing="$missing $package"
+        fi
+    done
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" = 0 ]; then
+        echo "Installing missing packages:$missing" >&2
+        DEBIAN_FRONTEND=noninteractive apt-get update -qq >&2 &&
+            DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >&2
+    else
+        echo "Missing Debian packages:$missing" >&2
+        echo "Install them with: sudo apt-get install -y$missing" >&2
+        exit 1
+    fi
+}
+
+# Configures and builds quietly; the compiler's messages are shown only when the build fails.
+build_quietly() {
+    dir=$1
+    shift
+    mkdir -p "$dir"
+    if ! { cmake -S "$root" -B "$dir" "$@" && cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)"; } \
+        >"$dir/build.log" 2>&1; then
+        cat "$dir/build.log" >&2
+        echo "Build failed in $dir" >&2
+        exit 1
+    fi
+}
