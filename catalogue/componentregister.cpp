@@ -196,6 +196,17 @@ bool ComponentRegister::parseInteger(std::int32_t minimum, std::int32_t maximum,
     return true;
 }
 
+std::optional<std::int32_t> ComponentRegister::parseField(std::int32_t minimum,
+                                                          std::int32_t maximum,
+                                                          std::string_view failure) {
+    std::int32_t value = 0;
+    if (parseInteger(minimum, maximum, value)) {
+        return value;
+    }
+    writeOutput(failure);
+    return std::nullopt;
+}
+
 std::unique_ptr<BasicComponent> ComponentRegister::parseComponent() {
     const std::optional<std::string_view> name = m_tokens.next();
     if (!name) {
@@ -216,23 +227,20 @@ std::unique_ptr<BasicComponent> ComponentRegister::parseComponent() {
         writeOutput(formatMessage("Unrecognized direction: %s\n", asString(*word).c_str()));
         return nullptr;
     }
-    std::int32_t dt = 0;
-    if (!parseInteger(1, kMaxDelay, dt)) {
-        writeOutput("Invalid DT\n");
+    const std::optional<std::int32_t> dt = parseField(1, kMaxDelay, "Invalid DT\n");
+    if (!dt) {
         return nullptr;
     }
-    std::int32_t dx = 0;
-    if (!parseInteger(-kMaxOffset, kMaxOffset, dx)) {
-        writeOutput("Invalid DX\n");
+    const std::optional<std::int32_t> dx = parseField(-kMaxOffset, kMaxOffset, "Invalid DX\n");
+    if (!dx) {
         return nullptr;
     }
-    std::int32_t dy = 0;
-    if (!parseInteger(-kMaxOffset, kMaxOffset, dy)) {
-        writeOutput("Invalid DY\n");
+    const std::optional<std::int32_t> dy = parseField(-kMaxOffset, kMaxOffset, "Invalid DY\n");
+    if (!dy) {
         return nullptr;
     }
     return std::make_unique<BasicComponent>(this, m_componentCount, std::string(*name), *direction,
-                                            dx, dy, dt);
+                                            *dx, *dy, *dt);
 }
 
 ComponentVariant* ComponentRegister::parseVariant(BasicComponent& component) {
@@ -245,19 +253,18 @@ ComponentVariant* ComponentRegister::parseVariant(BasicComponent& component) {
         writeOutput(formatMessage("Duplicate variant name: %s\n", asString(*name).c_str()));
         return nullptr;
     }
-    std::int32_t period = 0;
-    if (!parseInteger(1, kMaxPeriod, period)) {
-        writeOutput("Invalid period\n");
+    const std::optional<std::int32_t> period = parseField(1, kMaxPeriod, "Invalid period\n");
+    if (!period) {
         return nullptr;
     }
-    std::int32_t maxCompression = 0;
-    if (!parseInteger(1, kMaxCompression, maxCompression)) {
-        writeOutput("Invalid maximum compression\n");
+    const std::optional<std::int32_t> maxCompression =
+        parseField(1, kMaxCompression, "Invalid maximum compression\n");
+    if (!maxCompression) {
         return nullptr;
     }
     std::int32_t minCompression = 0;
     if (!parseInteger(0, kMaxCompression, minCompression) ||
-        (minCompression != 0 && minCompression < maxCompression)) {
+        (minCompression != 0 && minCompression < *maxCompression)) {
         writeOutput("Invalid minimum compression\n");
         return nullptr;
     }
@@ -278,7 +285,7 @@ ComponentVariant* ComponentRegister::parseVariant(BasicComponent& component) {
         return nullptr;
     }
     return &component.addVariant(std::make_unique<ComponentVariant>(
-        std::string(*name), m_variantCount, component.index(), period, maxCompression,
+        std::string(*name), m_variantCount, component.index(), *period, *maxCompression,
         minCompression, type->typeR, type->typeU, type->typeX, std::move(image), std::move(usage)));
 }
 
@@ -308,17 +315,17 @@ std::shared_ptr<const CellMap> ComponentRegister::parseCellMap(bool wantImage) {
         writeOutput(formatMessage("Invalid image file: %s\n", path.c_str()));
         return nullptr;
     }
-    std::int32_t dx = 0;
-    if (!parseInteger(-kMaxOffset, kMaxOffset, dx)) {
-        writeOutput("Invalid cell map DX\n");
+    const std::optional<std::int32_t> dx =
+        parseField(-kMaxOffset, kMaxOffset, "Invalid cell map DX\n");
+    if (!dx) {
         return nullptr;
     }
-    std::int32_t dy = 0;
-    if (!parseInteger(-kMaxOffset, kMaxOffset, dy)) {
-        writeOutput("Invalid cell map DY\n");
+    const std::optional<std::int32_t> dy =
+        parseField(-kMaxOffset, kMaxOffset, "Invalid cell map DY\n");
+    if (!dy) {
         return nullptr;
     }
-    return std::make_shared<const CellMap>(dx, dy, *text);
+    return std::make_shared<const CellMap>(*dx, *dy, *text);
 }
 
 // The pattern lines of an RLE file, joined, up to the line that holds the "!". Leading lines

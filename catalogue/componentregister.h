@@ -60,6 +60,9 @@ class ComponentRegister {
     std::shared_ptr<const CellMap> parseCellMap(bool wantImage);
     std::optional<std::string> readRleText(LineReader& image);
     bool parseInteger(std::int32_t minimum, std::int32_t maximum, std::int32_t& value);
+    // parseInteger, followed on failure by the field's own message.
+    std::optional<std::int32_t> parseField(std::int32_t minimum, std::int32_t maximum,
+                                           std::string_view failure);
 
     std::int32_t m_completeDepth = 0;
     std::int32_t m_maxVariants = 1;
