@@ -1,5 +1,7 @@
 #include "catalogue/basiccomponent.h"
 
+#include <algorithm>
+
 namespace trelkan {
 
 BasicComponent::BasicComponent(ComponentRegister* owner, std::int32_t index, std::string name,
@@ -20,6 +22,46 @@ BasicComponent::BasicComponent(ComponentRegister* owner, std::int32_t index, std
 }
 
 BasicComponent::~BasicComponent() = default;
+
+void BasicComponent::prepare(std::int32_t period, std::int32_t compression) {
+    m_variantList.clear();
+    for (const auto& variant : m_variants) {
+        if (variant->updateActivity(period, compression)) {
+            m_variantList.push_back(variant.get());
+        }
+    }
+    m_activeCount = static_cast<std::int32_t>(m_variantList.size());
+    // The common box is taken now, over the variants active at this period and compression;
+    // variants removed later for want of neighbours leave it as it is.
+    for (int o = 0; o < kDirectionCount; ++o) {
+        if (m_variantList.empty()) {
+            m_bounds[kMinX][o] = m_bounds[kMaxX][o] = m_bounds[kMinY][o] = m_bounds[kMaxY][o] = 0;
+            continue;
+        }
+        Box common = m_variantList.front()->box(o);
+        for (const ComponentVariant* variant : m_variantList) {
+            const Box box = variant->box(o);
+            common.minX = std::max(common.minX, box.minX);
+            common.maxX = std::min(common.maxX, box.maxX);
+            common.minY = std::max(common.minY, box.minY);
+            common.maxY = std::min(common.maxY, box.maxY);
+        }
+        m_bounds[kMinX][o] = common.minX;
+        m_bounds[kMaxX][o] = common.maxX;
+        m_bounds[kMinY][o] = common.minY;
+        m_bounds[kMaxY][o] = common.maxY;
+    }
+}
+
+void BasicComponent::removeActiveVariant(ComponentVariant& variant) {
+    const auto found = std::find(m_variantList.begin(), m_variantList.end(), &variant);
+    if (found == m_variantList.end()) {
+        return;
+    }
+    variant.deactivate();
+    m_variantList.erase(found);
+    m_activeCount = static_cast<std::int32_t>(m_variantList.size());
+}
 
 ComponentVariant& BasicComponent::addVariant(std::unique_ptr<ComponentVariant> variant) {
     m_variants.push_back(std::move(variant));

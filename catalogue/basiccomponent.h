@@ -47,6 +47,11 @@ class BasicComponent {
     std::int32_t activeCount() const { return m_activeCount; }
     ComponentVariant& activeVariant(std::int32_t i) const { return *m_variantList[i]; }
 
+    // Rebuilds the list of active variants for a run and the box common to them.
+    void prepare(std::int32_t period, std::int32_t compression);
+    // Takes a variant out of the active list, keeping the order of the others.
+    void removeActiveVariant(ComponentVariant& variant);
+
     // The box common to all active variants in orientation o.
     Box bounds(int o) const {
         return {m_bounds[kMinX][o], m_bounds[kMaxX][o], m_bounds[kMinY][o], m_bounds[kMaxY][o]};

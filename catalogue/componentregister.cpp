@@ -1,8 +1,10 @@
 #include "catalogue/componentregister.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
+#include "catalogue/actree.h"
 #include "run/numberparse.h"
 #include "run/output.h"
 
@@ -26,12 +28,6 @@ bool startsLikeRleData(std::string_view line) {
 }
 
 // The type token: G, then R or S, then at most one of U and X.
-struct VariantType {
-    bool typeR = false;
-    bool typeU = false;
-    bool typeX = false;
-};
-
 std::optional<VariantType> parseVariantType(std::string_view token) {
     if (token.size() < 2 || token.size() > 3 || token[0] != 'G' ||
         (token[1] != 'R' && token[1] != 'S')) {
@@ -69,13 +65,15 @@ ComponentRegister::ComponentRegister(const std::string& path)
         failAtLine("[Components] expected");
     }
     readComponentSection();
-    buildIndexes();
+    finishComponents();
     readPairSection();
     readSequenceSection();
     writeOutput(
         formatMessage("Loaded %d components, %d variants\n", m_componentCount, m_variantCount));
     m_reader.reset();
 }
+
+ComponentRegister::ComponentRegister() = default;
 
 ComponentRegister::~ComponentRegister() = default;
 
@@ -103,28 +101,46 @@ void ComponentRegister::readComponentSection() {
             if (current == nullptr) {
                 failAtLine("Variant definition should be preceded by a component definition");
             }
-            ComponentVariant* variant = parseVariant(*current);
-            if (variant == nullptr) {
+            if (parseVariant(*current) == nullptr) {
                 failAtLine("Syntax error in variant definition");
             }
-            m_variants.push_back(variant);
-            m_variantsByName.emplace(variant->name(), variant);
-            ++m_variantCount;
             continue;
         }
-        std::unique_ptr<BasicComponent> component = parseComponent();
-        if (!component) {
+        current = parseComponent();
+        if (current == nullptr) {
             // The component does not exist, so neither can the variant lines under it.
             failAtLine("Syntax error in component definition");
         }
-        current = component.get();
-        m_componentsByName.emplace(current->name(), current);
-        m_components.push_back(std::move(component));
-        ++m_componentCount;
     }
 }
 
-void ComponentRegister::buildIndexes() {
+BasicComponent& ComponentRegister::addComponent(std::string name, int direction, std::int32_t dx,
+                                                std::int32_t dy, std::int32_t dt) {
+    assert(findComponent(name, true) == nullptr);
+    m_components.push_back(std::make_unique<BasicComponent>(this, m_componentCount, std::move(name),
+                                                            direction, dx, dy, dt));
+    BasicComponent& component = *m_components.back();
+    m_componentsByName.emplace(component.name(), &component);
+    ++m_componentCount;
+    return component;
+}
+
+ComponentVariant& ComponentRegister::addVariant(BasicComponent& component, std::string name,
+                                                std::int32_t period, std::int32_t maxCompression,
+                                                std::int32_t minCompression, VariantType type,
+                                                std::shared_ptr<const CellMap> imageMap,
+                                                std::shared_ptr<const CellMap> usageMap) {
+    assert(findVariant(name, true) == nullptr);
+    ComponentVariant& variant = component.addVariant(std::make_unique<ComponentVariant>(
+        std::move(name), m_variantCount, component.index(), period, maxCompression, minCompression,
+        type.typeR, type.typeU, type.typeX, std::move(imageMap), std::move(usageMap)));
+    m_variants.push_back(&variant);
+    m_variantsByName.emplace(variant.name(), &variant);
+    ++m_variantCount;
+    return variant;
+}
+
+void ComponentRegister::finishComponents() {
     m_componentList.clear();
     m_maxVariants = 1;
     for (const auto& component : m_components) {
@@ -132,6 +148,7 @@ void ComponentRegister::buildIndexes() {
         m_maxVariants = std::max(m_maxVariants, component->variantCount());
     }
     m_variantList.assign(m_variants.begin(), m_variants.end());
+    seedVariantMatrix();
 }
 
 void ComponentRegister::readPairSection() {
@@ -140,12 +157,105 @@ void ComponentRegister::readPairSection() {
         if (m_line == kSequencesHeader) {
             return;
         }
+        applyPairLine(m_line);
     }
 }
 
 void ComponentRegister::readSequenceSection() {
     while (m_reader->readLine(m_line)) {
+        m_tokens = LineTokens(m_line);
+        applySequenceLine();
     }
+}
+
+void ComponentRegister::applyPairLine(std::string_view line) {
+    while (!line.empty() && LineTokens::isBlank(line.front())) {
+        line.remove_prefix(1);
+    }
+    if (line.empty()) {
+        failAtLine("Unrecognised pair");
+    }
+    if (line.front() == '*') {
+        for (const ComponentVariant* variant : resolvePairName(line.substr(1))) {
+            clearColumn(variant->index());
+        }
+        return;
+    }
+    if (const std::size_t star = line.find('*'); star != std::string_view::npos) {
+        for (const ComponentVariant* variant : resolvePairName(line.substr(0, star))) {
+            clearRow(variant->index());
+        }
+        return;
+    }
+    std::size_t split = line.find('-');
+    const bool allowed = split == std::string_view::npos;
+    if (allowed) {
+        split = line.find('+');
+    }
+    if (split == std::string_view::npos) {
+        failAtLine("Unrecognised pair");
+    }
+    const auto firsts = resolvePairName(line.substr(0, split));
+    const auto seconds = resolvePairName(line.substr(split + 1));
+    for (const ComponentVariant* first : firsts) {
+        for (const ComponentVariant* second : seconds) {
+            setFollow(*first, *second, allowed);
+        }
+    }
+}
+
+std::vector<const ComponentVariant*> ComponentRegister::resolvePairName(std::string_view name) {
+    if (const ComponentVariant* variant = findVariant(name, true)) {
+        return {variant};
+    }
+    const BasicComponent* component = findComponent(name, false);
+    if (component == nullptr) {
+        failAtLine("Unrecognised pair");
+    }
+    std::vector<const ComponentVariant*> variants;
+    for (std::int32_t i = 0; i < component->variantCount(); ++i) {
+        variants.push_back(&component->variant(i));
+    }
+    return variants;
+}
+
+void ComponentRegister::applySequenceLine() {
+    std::vector<const BasicComponent*> components;
+    while (const std::optional<std::string_view> name = m_tokens.next()) {
+        if (components.size() == kMaxSequenceLength) {
+            failAtLine("Sequence too long");
+        }
+        const BasicComponent* component = findComponent(*name, false);
+        if (component == nullptr) {
+            failAtLine("Invalid sequence");
+        }
+        components.push_back(component);
+    }
+    if (components.size() < 3) {
+        failAtLine("Sequence too short");
+    }
+    addSequence(components);
+}
+
+void ComponentRegister::addSequence(const std::vector<const BasicComponent*>& components) {
+    assert(components.size() <= kMaxSequenceLength);
+    auto chain = std::make_unique<CompoundComponent>(kMaxSequenceLength, m_maxVariants,
+                                                     kMaxSequenceLength * m_maxVariants, "???");
+    for (const BasicComponent* component : components) {
+        chain->append(*component);
+    }
+    m_sequences.push_back(std::move(chain));
+    std::push_heap(m_sequences.begin(), m_sequences.end(), FewerElementsOnTop{});
+}
+
+std::unique_ptr<CompoundComponent> ComponentRegister::popSequence() {
+    if (m_sequences.empty()) {
+        return nullptr;
+    }
+    std::pop_heap(m_sequences.begin(), m_sequences.end(), FewerElementsOnTop{});
+    auto chain = std::move(m_sequences.back());
+    m_sequences.pop_back();
+    return chain;
 }
 
 BasicComponent* ComponentRegister::findComponent(std::string_view name, bool quiet) const {
@@ -207,7 +317,7 @@ std::optional<std::int32_t> ComponentRegister::parseField(std::int32_t minimum,
     return std::nullopt;
 }
 
-std::unique_ptr<BasicComponent> ComponentRegister::parseComponent() {
+BasicComponent* ComponentRegister::parseComponent() {
     const std::optional<std::string_view> name = m_tokens.next();
     if (!name) {
         writeOutput("Missing component name\n");
@@ -239,8 +349,7 @@ std::unique_ptr<BasicComponent> ComponentRegister::parseComponent() {
     if (!dy) {
         return nullptr;
     }
-    return std::make_unique<BasicComponent>(this, m_componentCount, std::string(*name), *direction,
-                                            *dx, *dy, *dt);
+    return &addComponent(std::string(*name), *direction, *dx, *dy, *dt);
 }
 
 ComponentVariant* ComponentRegister::parseVariant(BasicComponent& component) {
@@ -284,9 +393,8 @@ ComponentVariant* ComponentRegister::parseVariant(BasicComponent& component) {
         writeOutput("Invalid variant usage\n");
         return nullptr;
     }
-    return &component.addVariant(std::make_unique<ComponentVariant>(
-        std::string(*name), m_variantCount, component.index(), *period, *maxCompression,
-        minCompression, type->typeR, type->typeU, type->typeX, std::move(image), std::move(usage)));
+    return &addVariant(component, std::string(*name), *period, *maxCompression, minCompression,
+                       *type, std::move(image), std::move(usage));
 }
 
 std::shared_ptr<const CellMap> ComponentRegister::parseCellMap(bool wantImage) {

@@ -16,8 +16,19 @@
 #include "catalogue/cellmap.h"
 #include "catalogue/linereader.h"
 #include "compound/componentvariant.h"
+#include "compound/compoundcomponent.h"
 
 namespace trelkan {
+
+class ACTree;
+class ACTreeNode;
+
+// The type letters of a variant: G, then R or S, then at most one of U and X.
+struct VariantType {
+    bool typeR = false;
+    bool typeU = false;
+    bool typeX = false;
+};
 
 class ComponentRegister {
   public:
@@ -27,9 +38,15 @@ class ComponentRegister {
     static constexpr std::int32_t kMaxPeriod = 1000000;
     static constexpr std::int32_t kMaxCompression = 1000000;
 
+    // The longest sequence of the [Sequences] section, and of the forbidden-sequence tree.
+    static constexpr std::int32_t kMaxSequenceLength = 10;
+
     // Reads the whole definition file. Returns only on success: every fault of the file is
     // reported through the console-and-log channel and ends the program with exit status 1.
     explicit ComponentRegister(const std::string& path);
+    // An empty catalogue, to be filled in code: components and variants, then
+    // finishComponents, then pairs and sequences.
+    ComponentRegister();
     virtual ~ComponentRegister();
     ComponentRegister(const ComponentRegister&) = delete;
     ComponentRegister& operator=(const ComponentRegister&) = delete;
@@ -45,17 +62,54 @@ class ComponentRegister {
     BasicComponent& component(std::int32_t index) const { return *m_componentList[index]; }
     ComponentVariant& variant(std::int32_t index) const { return *m_variantList[index]; }
 
+    // Building a catalogue. The file loader goes through these too.
+    BasicComponent& addComponent(std::string name, int direction, std::int32_t dx, std::int32_t dy,
+                                 std::int32_t dt);
+    ComponentVariant& addVariant(BasicComponent& component, std::string name, std::int32_t period,
+                                 std::int32_t maxCompression, std::int32_t minCompression,
+                                 VariantType type, std::shared_ptr<const CellMap> imageMap,
+                                 std::shared_ptr<const CellMap> usageMap);
+    // Ends the components: builds the lookups by index and seeds the variant matrix from the
+    // type letters and from the two variants placed end to end.
+    void finishComponents();
+    void setFollow(const ComponentVariant& first, const ComponentVariant& second, bool allowed);
+    // A chain of 3 to 10 components that no chain may contain.
+    void addSequence(const std::vector<const BasicComponent*>& components);
+
+    // Whether b may directly follow a (a's output feeding b's input).
+    bool canFollow(const ComponentVariant& a, const ComponentVariant& b) const {
+        return m_variantMatrix[matrixIndex(a.index(), b.index())] != 0;
+    }
+    // Whether some active variant of the component may follow a, or precede b.
+    bool canFollow(const ComponentVariant& a, const BasicComponent& component) const;
+    bool canFollow(const BasicComponent& component, const ComponentVariant& b) const;
+
+    // Takes out the shortest sequence left, or null when none is.
+    std::unique_ptr<CompoundComponent> popSequence();
+    std::size_t sequenceCount() const { return m_sequences.size(); }
+
+    // Chooses the variants that take part in a run at this period and compression, and drops
+    // those that cannot be linked into a chain. loopsOnly: every target is a closed loop.
+    void prepare(std::int32_t period, std::int32_t compression, bool loopsOnly, bool buildCaches);
+
+    // Builds the automaton of forbidden sequences within a budget of bytes.
+    void buildTree(std::uint32_t bytes);
+    const ACTree* acTree() const { return m_acTree.get(); }
+
   private:
+    // Inserts every chain of chain.count() + level active components, extending the chain, that
+    // cannot be realised and holds no forbidden sequence yet. False when the tree grew beyond
+    // budget nodes before the enumeration ended.
+    bool enumerateForbidden(CompoundComponent& chain, std::int32_t level, std::uint32_t budget);
     void readComponentSection();
     void readPairSection();
     void readSequenceSection();
-    void buildIndexes();
     // Reads the next line of the definition file, or ends the program at the end of the file.
     void readLineOrFail();
     [[noreturn]] void failAtLine(std::string_view what) const;
 
     // Line parsers: each writes its own message on failure and returns null (or false).
-    std::unique_ptr<BasicComponent> parseComponent();
+    BasicComponent* parseComponent();
     ComponentVariant* parseVariant(BasicComponent& component);
     std::shared_ptr<const CellMap> parseCellMap(bool wantImage);
     std::optional<std::string> readRleText(LineReader& image);
@@ -64,12 +118,39 @@ class ComponentRegister {
     std::optional<std::int32_t> parseField(std::int32_t minimum, std::int32_t maximum,
                                            std::string_view failure);
 
+    std::size_t matrixIndex(std::int32_t row, std::int32_t column) const {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_variantCount) +
+               static_cast<std::size_t>(column);
+    }
+    void seedVariantMatrix();
+    void applyPairLine(std::string_view line);
+    void applySequenceLine();
+    // The variants a pair-line name stands for: a variant of that name, or all variants of the
+    // component of that name. Ends the program when neither exists.
+    std::vector<const ComponentVariant*> resolvePairName(std::string_view name);
+    // Clear a variant's row or column of the matrix; true when some entry was set.
+    bool clearRow(std::int32_t variant);
+    bool clearColumn(std::int32_t variant);
+    bool hasSuccessor(std::int32_t variant) const;
+    bool hasPredecessor(std::int32_t variant) const;
+    bool removeUnlinkedVariants(bool loopsOnly);
+
+    struct FewerElementsOnTop {
+        bool operator()(const std::unique_ptr<CompoundComponent>& a,
+                        const std::unique_ptr<CompoundComponent>& b) const {
+            return a->count() > b->count();
+        }
+    };
+
     std::int32_t m_completeDepth = 0;
+    std::unique_ptr<ACTree> m_acTree;
     std::int32_t m_maxVariants = 1;
     std::int32_t m_componentCount = 0;
     std::vector<BasicComponent*> m_componentList;
     std::int32_t m_variantCount = 0;
     std::vector<ComponentVariant*> m_variantList;
+    // Row i, column j: variant j may follow variant i.
+    std::vector<std::uint8_t> m_variantMatrix;
     // Components in file order (owned); variants in file order (owned by their components).
     std::deque<std::unique_ptr<BasicComponent>> m_components;
     std::deque<ComponentVariant*> m_variants;
@@ -77,6 +158,8 @@ class ComponentRegister {
     // quadratic in the size of the file.
     std::unordered_map<std::string, BasicComponent*> m_componentsByName;
     std::unordered_map<std::string, ComponentVariant*> m_variantsByName;
+    // A heap of the sequences with the shortest on top.
+    std::vector<std::unique_ptr<CompoundComponent>> m_sequences;
 
     // Loading state: the file, its current line and the tokens of that line.
     std::string m_path;

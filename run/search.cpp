@@ -92,6 +92,9 @@ void Search::run(const RunParameters& parameters) {
     m_pruneSorted = parameters.sortResults && parameters.maxResults != 0;
 
     m_register = std::make_unique<ComponentRegister>(kDefinitionFile);
+    m_register->prepare(parameters.period, parameters.compression, m_loopTargetsOnly,
+                        parameters.mapMode);
+    m_register->buildTree(static_cast<std::uint32_t>(parameters.treeSizeKB) * 1024u);
     collectActiveComponents();
     m_setNumber = 0;
 
@@ -103,6 +106,7 @@ void Search::run(const RunParameters& parameters) {
 
 void Search::generateTestPattern() {
     m_register = std::make_unique<ComponentRegister>(kDefinitionFile);
+    m_register->prepare(0, 0, false, false);
     closeFiles();
 }
 

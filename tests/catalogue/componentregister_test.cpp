@@ -121,3 +121,188 @@ TEST_F(RegisterDeathTest, FaultsEndTheProgramWithStatusOne) {
 
 }  // namespace
 }  // namespace trelkan
+
+namespace trelkan {
+namespace {
+
+// A catalogue of far-apart single cells, where seeding allows every succession, with pair and
+// sequence lines to apply.
+class PairsTest : public RegisterTest {
+  protected:
+    std::unique_ptr<ComponentRegister> loadWith(const std::string& pairs,
+                                                const std::string& sequences = "") {
+        m_dir.write("dot.rle", "o!\n");
+        const std::string variant = " 1 1 0 GS dot.rle 0 0 dot.rle 0 0\n";
+        return load("[Components]\nA F 1 5 0\n a1" + variant + " a2" + variant + " a3" + variant +
+                    "B F 1 5 0\n b1" + variant + " b2" + variant + "a1 F 1 5 0\n x" + variant +
+                    "[Pairs]\n" + pairs + "[Sequences]\n" + sequences);
+    }
+
+    // The matrix as rows of 0 and 1, variants in file order: a1 a2 a3 b1 b2 x.
+    static std::vector<std::string> matrix(const ComponentRegister& reg) {
+        std::vector<std::string> rows;
+        for (std::int32_t i = 0; i < reg.variantCount(); ++i) {
+            std::string row;
+            for (std::int32_t j = 0; j < reg.variantCount(); ++j) {
+                row += reg.canFollow(reg.variant(i), reg.variant(j)) ? '1' : '0';
+            }
+            rows.push_back(row);
+        }
+        return rows;
+    }
+};
+
+using Matrix = std::vector<std::string>;
+
+TEST_F(PairsTest, LinesEditTheSeededMatrixInFileOrder) {
+    EXPECT_EQ(matrix(*loadWith("")), Matrix(6, "111111"));
+    // A name that is a variant and a component (a1) means the variant.
+    EXPECT_EQ(matrix(*loadWith("a1-B\n")),
+              (Matrix{"111001", "111111", "111111", "111111", "111111", "111111"}));
+    EXPECT_EQ(matrix(*loadWith("A-B\n")),
+              (Matrix{"111001", "111001", "111001", "111111", "111111", "111111"}));
+    EXPECT_EQ(matrix(*loadWith("*b2\n  b1*x\n")),
+              (Matrix{"111101", "111101", "111101", "000000", "111101", "111101"}));
+    // A later line overrides an earlier one.
+    EXPECT_EQ(matrix(*loadWith("A-A\na2+a3\n")),
+              (Matrix{"000111", "001111", "000111", "111111", "111111", "111111"}));
+}
+
+TEST_F(PairsTest, PlusAllowsWhatSeedingRefused) {
+    m_dir.write("block.rle", "2o$2o!\n");
+    // The output lies on the input: the block overlaps itself, so seeding forbids it.
+    auto reg = load(
+        "[Components]\nA F 1 0 0\n a1 1 1 0 GS block.rle 0 0 block.rle 0 0\n"
+        "[Pairs]\n[Sequences]\n");
+    EXPECT_FALSE(reg->canFollow(reg->variant(0), reg->variant(0)));
+    reg = load(
+        "[Components]\nA F 1 0 0\n a1 1 1 0 GS block.rle 0 0 block.rle 0 0\n"
+        "[Pairs]\na1+a1\n[Sequences]\n");
+    EXPECT_TRUE(reg->canFollow(reg->variant(0), reg->variant(0)));
+}
+
+TEST_F(PairsTest, TypeLettersRuleOutSuccessions) {
+    m_dir.write("dot.rle", "o!\n");
+    const auto reg = load(
+        "[Components]\nA F 1 5 0\n r 1 1 0 GR dot.rle 0 0 dot.rle 0 0\n"
+        " s 1 1 0 GS dot.rle 0 0 dot.rle 0 0\n u 1 1 0 GSU dot.rle 0 0 dot.rle 0 0\n"
+        " x 1 1 0 GRX dot.rle 0 0 dot.rle 0 0\n[Pairs]\n[Sequences]\n");
+    // Rows and columns r s u x: U only before R, X never before R.
+    EXPECT_EQ(matrix(*reg), (Matrix{"1111", "1111", "1001", "0110"}));
+}
+
+TEST_F(PairsTest, SequencesComeOutShortestFirst) {
+    auto reg = loadWith("", "A B A B\nA B a1\n\tB B B B B B B B B B\n");
+    std::vector<std::int32_t> lengths;
+    while (auto chain = reg->popSequence()) {
+        lengths.push_back(chain->count());
+        EXPECT_EQ(chain->text(), "???");
+    }
+    EXPECT_EQ(lengths, (std::vector<std::int32_t>{3, 4, 10}));
+    EXPECT_EQ(reg->popSequence(), nullptr);
+}
+
+// Preparation on catalogues built in code.
+class PrepareTest : public ::testing::Test {
+  protected:
+    ComponentVariant& add(BasicComponent& component, const std::string& name, std::int32_t period,
+                          std::int32_t maxCompression = 1, std::int32_t minCompression = 0,
+                          const char* rle = "o!") {
+        const auto cells = std::make_shared<const CellMap>(0, 0, rle);
+        return m_catalogue.addVariant(component, name, period, maxCompression, minCompression,
+                                      VariantType{}, cells, cells);
+    }
+    std::string prepare(std::int32_t period, std::int32_t compression, bool loopsOnly) {
+        ::testing::internal::CaptureStdout();
+        m_catalogue.prepare(period, compression, loopsOnly, false);
+        return ::testing::internal::GetCapturedStdout();
+    }
+    std::vector<std::string> active() const {
+        std::vector<std::string> names;
+        for (std::int32_t i = 0; i < m_catalogue.variantCount(); ++i) {
+            if (m_catalogue.variant(i).isActive()) {
+                names.push_back(m_catalogue.variant(i).name());
+            }
+        }
+        return names;
+    }
+    ComponentRegister m_catalogue;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(PrepareTest, PeriodsThatDivideTheRunPeriodTakePart) {
+    BasicComponent& step = m_catalogue.addComponent("step", kF, 3, 0, 10);
+    for (int period : {1, 2, 3, 4, 5, 6, 10, 15, 30}) {
+        add(step, "p" + std::to_string(period), period);
+    }
+    m_catalogue.finishComponents();
+    EXPECT_EQ(prepare(30, 0, true), "Prepared 1 components, 8 variants\n");
+    EXPECT_EQ(active(), (Names{"p1", "p2", "p3", "p5", "p6", "p10", "p15", "p30"}));
+    EXPECT_EQ(step.activeCount(), 8);
+    EXPECT_EQ(m_catalogue.maxVariants(), 8);
+    // The variant matrix keeps no trace of the inactive variant.
+    EXPECT_FALSE(m_catalogue.canFollow(m_catalogue.variant(0), m_catalogue.variant(3)));
+    EXPECT_FALSE(m_catalogue.canFollow(m_catalogue.variant(3), m_catalogue.variant(0)));
+}
+
+TEST_F(PrepareTest, CompressionWindow) {
+    BasicComponent& step = m_catalogue.addComponent("step", kF, 3, 0, 10);
+    add(step, "open", 1, 20, 0);
+    add(step, "window", 1, 20, 40);
+    m_catalogue.finishComponents();
+    EXPECT_EQ(prepare(0, 19, false), "Prepared 0 components, 0 variants\n");
+    EXPECT_EQ(active(), Names{});
+}
+
+TEST_F(PrepareTest, OpenChainsNeedOneNeighbour) {
+    BasicComponent& first = m_catalogue.addComponent("first", kF, 3, 0, 10);
+    BasicComponent& second = m_catalogue.addComponent("second", kF, 3, 0, 10);
+    ComponentVariant& a = add(first, "a", 1);
+    ComponentVariant& b = add(second, "b", 1);
+    m_catalogue.finishComponents();
+    m_catalogue.setFollow(a, a, false);
+    m_catalogue.setFollow(b, a, false);
+    m_catalogue.setFollow(b, b, false);
+    // Only a may be followed, by b: enough for an open chain, not for a loop.
+    EXPECT_EQ(prepare(0, 0, false), "Prepared 2 components, 2 variants\n");
+}
+
+TEST_F(PrepareTest, LoopsNeedBothNeighbours) {
+    BasicComponent& first = m_catalogue.addComponent("first", kF, 3, 0, 10);
+    BasicComponent& second = m_catalogue.addComponent("second", kF, 3, 0, 10);
+    BasicComponent& lonely = m_catalogue.addComponent("lonely", kF, 0, 0, 10);
+    ComponentVariant& a = add(first, "a", 1);
+    ComponentVariant& b = add(second, "b", 1);
+    add(lonely, "c", 1, 1, 0, "2o$2o!");
+    m_catalogue.finishComponents();
+    for (ComponentVariant* from : {&a, &b}) {
+        for (ComponentVariant* to : {&a, &b}) {
+            m_catalogue.setFollow(*from, *to, from == &a && to == &b);
+        }
+    }
+    // a has no predecessor; once it is gone, neither has b. c overlaps itself and is cut off.
+    EXPECT_EQ(prepare(0, 0, true), "Prepared 0 components, 0 variants\n");
+    EXPECT_EQ(first.activeCount(), 0);
+    EXPECT_EQ(lonely.activeCount(), 0);
+    EXPECT_EQ(m_catalogue.maxVariants(), 1);
+}
+
+TEST_F(PrepareTest, CommonBoxIsTakenBeforeUnlinkedVariantsLeave) {
+    BasicComponent& step = m_catalogue.addComponent("step", kF, 10, 0, 10);
+    ComponentVariant& wide = add(step, "wide", 1, 1, 0, "5o$5o!");
+    ComponentVariant& tall = add(step, "tall", 1, 1, 0, "o$o$o!");
+    add(step, "slow", 7, 1, 0, "o!");
+    m_catalogue.finishComponents();
+    m_catalogue.setFollow(wide, wide, false);
+    m_catalogue.setFollow(wide, tall, false);
+    m_catalogue.setFollow(tall, wide, false);
+    prepare(2, 0, true);
+    EXPECT_EQ(active(), Names{"tall"});
+    // wide still narrows the box, slow (inactive at period 2) does not.
+    EXPECT_EQ(step.bounds(kF), (Box{0, 0, -1, 0}));
+    EXPECT_EQ(step.bounds(kR), (Box{0, 1, 0, 0}));
+}
+
+}  // namespace
+}  // namespace trelkan

@@ -18,6 +18,15 @@ inline constexpr const char* kOneComponent =
     "[Pairs]\n"
     "[Sequences]\n";
 
+// What a search on kOneComponent prints after its acceptance line: four left turns close a loop,
+// so five in a row put the first block on top of the fifth.
+inline const std::string kOneComponentRun =
+    "Loaded 1 components, 1 variants\n"
+    "Prepared 1 components, 1 variants\n"
+    "Building Aho/Corasick tree...\n"
+    "Tree built: 5 nodes, 1 sequences, complete to depth 10\n"
+    "Search complete\n";
+
 inline void writeCatalogue(const TempDir& dir, const std::string& definition) {
     dir.write("data/data.ini", definition);
     dir.write("block.rle", kBlockRle);

@@ -8,8 +8,6 @@
 namespace trelkan::testing {
 namespace {
 
-const std::string kLoadedOne = "Loaded 1 components, 1 variants\n";
-
 struct UsageCase {
     std::vector<std::string> arguments;
     std::string err;  // before the usage text
@@ -76,7 +74,7 @@ RunResult runWithCatalogue(const std::vector<std::string>& arguments) {
 
 TEST(CommandLine, DefaultSeriesMakesLoopTargetsUpToFifteenHundred) {
     const RunResult result = runWithCatalogue({"-p", "30"});
-    EXPECT_EQ(result.out, "Accepted 50 targets\n" + kLoadedOne + "Search complete\n");
+    EXPECT_EQ(result.out, "Accepted 50 targets\n" + kOneComponentRun);
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.status, 0);
 }
@@ -84,34 +82,34 @@ TEST(CommandLine, DefaultSeriesMakesLoopTargetsUpToFifteenHundred) {
 TEST(CommandLine, SeriesRespectsMinlenAndMaxlen) {
     // Delays 7 and 37 are below 40; 127 is above 100.
     EXPECT_EQ(runWithCatalogue({"-p", "30", "-d", "5", "3", "7", "L", "-l", "40", "-u", "100"}).out,
-              "Accepted 2 targets\n" + kLoadedOne + "Search complete\n");
+              "Accepted 2 targets\n" + kOneComponentRun);
     // -l raises maxlen: only t = 20 remains; -u lowers minlen: only t = 10 remains.
     EXPECT_EQ(runWithCatalogue({"-p", "5", "-u", "10", "-l", "20"}).out,
-              "Accepted 1 target\n" + kLoadedOne + "Search complete\n");
+              "Accepted 1 target\n" + kOneComponentRun);
     EXPECT_EQ(runWithCatalogue({"-p", "5", "-l", "20", "-u", "10"}).out,
-              "Accepted 1 target\n" + kLoadedOne + "Search complete\n");
+              "Accepted 1 target\n" + kOneComponentRun);
     // minlen below 1 becomes 1.
     EXPECT_EQ(runWithCatalogue({"-p", "5", "-l", "-3", "-u", "10"}).out,
-              "Accepted 2 targets\n" + kLoadedOne + "Search complete\n");
+              "Accepted 2 targets\n" + kOneComponentRun);
 }
 
 TEST(CommandLine, ExtremeNumbersStayBounded) {
     // A period beyond every delay: the series holds nothing.
     EXPECT_EQ(runWithCatalogue({"-p", "2147483647"}).out,
-              "Accepted 0 targets\n" + kLoadedOne + "Search complete\n");
+              "Accepted 0 targets\n" + kOneComponentRun);
     // A first delay far below 1 does not walk the whole way up one step at a time.
     EXPECT_EQ(runWithCatalogue({"-p", "1", "-d", "0", "0", "-99999999999", "F", "-u", "5"}).out,
-              "Accepted 5 targets\n" + kLoadedOne + "Search complete\n");
+              "Accepted 5 targets\n" + kOneComponentRun);
     // Delays near the 32-bit limit do not wrap around into small ones.
     EXPECT_EQ(runWithCatalogue(
                   {"-p", "1000000000", "-d", "0", "0", "2147483000", "F", "-u", "2147483647"})
                   .out,
-              "Accepted 1 target\n" + kLoadedOne + "Search complete\n");
+              "Accepted 1 target\n" + kOneComponentRun);
 }
 
 TEST(CommandLine, PatternFileWithoutPeriodDrawsTheCatalogueWithoutTargets) {
     const RunResult result = runWithCatalogue({"-o", "out.rle"});
-    EXPECT_EQ(result.out, kLoadedOne);
+    EXPECT_EQ(result.out, "Loaded 1 components, 1 variants\nPrepared 1 components, 1 variants\n");
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.status, 0);
 }
@@ -120,10 +118,9 @@ TEST(CommandLine, ScriptTargetsReplaceTheSeries) {
     // The script sees the -d values read before it; no series is made from -d.
     EXPECT_EQ(
         runWithCatalogue({"-p", "30", "-d", "4", "5", "6", "R", "-e", "(a=0..1)F100+a[x,y]"}).out,
-        "Accepted 2 targets\n" + kLoadedOne + "Search complete\n");
-    EXPECT_EQ(
-        runWithCatalogue({"-p", "30", "-e", "L40[3,5]", "-e", "R2000[0,0]"}).out,
-        "Accepted 1 target; 1 target over t=1500 ignored\n" + kLoadedOne + "Search complete\n");
+        "Accepted 2 targets\n" + kOneComponentRun);
+    EXPECT_EQ(runWithCatalogue({"-p", "30", "-e", "L40[3,5]", "-e", "R2000[0,0]"}).out,
+              "Accepted 1 target; 1 target over t=1500 ignored\n" + kOneComponentRun);
 }
 
 TEST(CommandLine, ScriptErrorsEndWithUsage) {
@@ -143,7 +140,7 @@ TEST(CommandLine, ScriptErrorsEndWithUsage) {
 
 TEST(CommandLine, LaterValueWins) {
     EXPECT_EQ(runWithCatalogue({"-p", "7", "-p", "500"}).out,
-              "Accepted 3 targets\n" + kLoadedOne + "Search complete\n");
+              "Accepted 3 targets\n" + kOneComponentRun);
 }
 
 }  // namespace
