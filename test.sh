@@ -5,6 +5,7 @@ set -eu
 root=$(cd "$(dirname "$0")" && pwd)
 . "$root/tools/packages.sh"
 ensure_packages cmake g++ make libgtest-dev
+offer_packages golly  # bgolly, for the cross-check of the Life engine
 jobs=$(nproc 2>/dev/null || echo 2)
 
 echo "== optimised build, warnings as errors"

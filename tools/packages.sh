@@ -1,14 +1,19 @@
 # Sourced by the build scripts: makes sure the Debian packages a build needs are installed.
 # As root it installs what is missing; otherwise it names the one command that does.
 
-ensure_packages() {
-    command -v dpkg-query >/dev/null 2>&1 || return 0  # not a Debian system: trust the user
+# Sets $missing to the packages of the list that are not installed.
+find_missing() {
     missing=""
     for package in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
             missing="$missing $package"
         fi
     done
+}
+
+ensure_packages() {
+    command -v dpkg-query >/dev/null 2>&1 || return 0  # not a Debian system: trust the user
+    find_missing "$@"
     [ -z "$missing" ] && return 0
     if [ "$(id -u)" = 0 ]; then
         echo "Installing missing packages:$missing" >&2
@@ -19,6 +24,22 @@ ensure_packages() {
         echo "Install them with: sudo apt-get install -y$missing" >&2
         exit 1
     fi
+}
+
+# For packages that only some tests need, which skip themselves without them: as root it installs
+# what is missing, otherwise it names the command that does; either way the build goes on.
+offer_packages() {
+    command -v dpkg-query >/dev/null 2>&1 || return 0
+    find_missing "$@"
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" != 0 ]; then
+        echo "Some tests are skipped without$missing; install with: sudo apt-get install -y$missing" >&2
+        return 0
+    fi
+    echo "Installing optional packages:$missing" >&2
+    DEBIAN_FRONTEND=noninteractive apt-get update -qq >&2 &&
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >&2 ||
+        echo "Could not install$missing: the tests that need it are skipped" >&2
 }
 
 # Configures and builds quietly; the compiler's messages are shown only when the build fails.
