@@ -37,6 +37,14 @@ class CompoundComponent {
     // Some place's chosen variant has a live cell at (x, y).
     virtual bool isCell(std::int32_t x, std::int32_t y) const;
 
+    // The one-line form through the console-and-log channel, without a line end: "(area @ set)"
+    // or "(area)" when set is 0, the chosen variants' names, then the trailing text.
+    virtual void print(std::int32_t setNumber);
+
+    // The chosen variants' cells as one pattern of the pattern file; nothing without one. Unless
+    // keepOrientation, a box taller than wide is written turned on its side.
+    void writePattern(bool keepOrientation) const;
+
     void clear();
     void append(const BasicComponent& component);
     void removeLast();

@@ -1,10 +1,14 @@
 #include "run/search.h"
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 #include "catalogue/basiccomponent.h"
 #include "catalogue/componentregister.h"
 #include "catalogue/direction.h"
+#include "compound/compoundcomponent.h"
+#include "engine/activesetsearch.h"
 #include "run/output.h"
 
 namespace trelkan {
@@ -97,8 +101,13 @@ void Search::run(const RunParameters& parameters) {
     m_register->buildTree(static_cast<std::uint32_t>(parameters.treeSizeKB) * 1024u);
     collectActiveComponents();
     m_setNumber = 0;
-
+    if (m_componentCount > 0) {
+        ActiveSetSearch mode(*this);
+        runComponentSets(*this, mode);
+    }
+    reportSortedResults();
     writeCompletionLine();
+    reportStatistics();
     m_componentList.clear();
     m_componentCount = 0;
     closeFiles();
@@ -129,6 +138,19 @@ void Search::writeCompletionLine() const {
     } else {
         writeOutput(formatMessage("Search interrupted at set %d\n", m_setNumber));
     }
+}
+
+void Search::reportStatistics() const {
+    if (std::getenv("TRELKAN_STATS") == nullptr) {
+        return;
+    }
+    std::fprintf(stderr,
+                 "statistics: sets %d, chains %llu, compose %llu, partial checks %llu, "
+                 "results %llu\n",
+                 m_setNumber, static_cast<unsigned long long>(m_statistics.chainsExamined),
+                 static_cast<unsigned long long>(m_statistics.composeCalls),
+                 static_cast<unsigned long long>(m_statistics.partialChecks),
+                 static_cast<unsigned long long>(m_statistics.results));
 }
 
 void setCurrentSearch(Search* search) {

@@ -14,9 +14,19 @@ namespace trelkan {
 
 class BasicComponent;
 class ComponentRegister;
+class CompoundComponent;
 
 // Path of the definition file, relative to the working directory.
 inline constexpr const char* kDefinitionFile = "data/data.ini";
+
+// Counts kept while a search runs, reported on standard error when TRELKAN_STATS is set, so that
+// benchmarks can see the work without touching the program's output.
+struct SearchStatistics {
+    std::uint64_t chainsExamined = 0;
+    std::uint64_t composeCalls = 0;
+    std::uint64_t partialChecks = 0;
+    std::uint64_t results = 0;
+};
 
 // What the command line hands to a search run.
 struct RunParameters {
@@ -54,6 +64,12 @@ class Search {
     // Called by the console interrupt handler only: it touches nothing but the two flags.
     void interrupt();
 
+    // A chain that meets a target: printed at once, then drawn at once or kept for the sorted
+    // report. The caller has checked the cell limit and, for loops, the loop tests.
+    void recordResult(CompoundComponent& chain, int inDir);
+    // The kept results by ascending area, each drawn until the result limit is used up.
+    void reportSortedResults();
+
     // The search modes read and write the members below directly.
     std::unique_ptr<ComponentRegister> m_register;
     std::int32_t m_setNumber = 0;
@@ -68,7 +84,12 @@ class Search {
     // True while every target added is a loop target.
     bool m_loopTargetsOnly = true;
     std::int32_t m_ignoreSets = 0;
+    // The chain being built by the search modes.
+    std::unique_ptr<CompoundComponent> m_cc;
+    // Results kept for the sorted report, a heap with the smallest area on top.
+    std::vector<std::unique_ptr<CompoundComponent>> m_results;
     std::set<Target, TargetLess> m_targets;
+    SearchStatistics m_statistics;
 
     static_assert(std::atomic<bool>::is_always_lock_free,
                   "the interrupt handler may only touch lock-free flags");
@@ -77,6 +98,11 @@ class Search {
     void insertTarget(Target target);
     void collectActiveComponents();
     void writeCompletionLine() const;
+    void reportStatistics() const;
+    void printResultLine(CompoundComponent& chain, std::int32_t setNumber);
+    void keepResult(std::unique_ptr<CompoundComponent> result);
+    std::unique_ptr<CompoundComponent> takeSmallestResult();
+    void pruneResults();
 };
 
 // The process-wide current search, read by the console interrupt handler.

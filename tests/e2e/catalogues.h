@@ -18,14 +18,36 @@ inline constexpr const char* kOneComponent =
     "[Pairs]\n"
     "[Sequences]\n";
 
-// What a search on kOneComponent prints after its acceptance line: four left turns close a loop,
-// so five in a row put the first block on top of the fifth.
+// What a search on kOneComponent prints after its acceptance line, for targets that no multiple
+// of its delay meets: four left turns close a loop, so five in a row put the first block on top
+// of the fifth.
 inline const std::string kOneComponentRun =
     "Loaded 1 components, 1 variants\n"
     "Prepared 1 components, 1 variants\n"
     "Building Aho/Corasick tree...\n"
     "Tree built: 5 nodes, 1 sequences, complete to depth 10\n"
+    "Counting component sets...\n"
+    "Found 0 component sets\n"
+    "Searching...\n"
     "Search complete\n";
+
+// Four one-cell steps, one per compass direction, each taking one generation: the smallest
+// catalogue with loops of every even length.
+inline void writeLattice(const TempDir& dir) {
+    const std::string variant = " 1 1 0 GS dot.rle 0 0 dot.rle 0 0\n";
+    dir.write("data/data.ini", "[Components]\nE F 1 1 0\n e" + variant + "N F 1 0 -1\n n" +
+                                   variant + "W F 1 -1 0\n w" + variant + "S F 1 0 1\n s" +
+                                   variant + "[Pairs]\n[Sequences]\n");
+    dir.write("dot.rle", "o!\n");
+}
+
+// What every search on the lattice prints before its component sets.
+inline const std::string kLatticeStart =
+    "Loaded 4 components, 4 variants\n"
+    "Prepared 4 components, 4 variants\n"
+    "Building Aho/Corasick tree...\n"
+    "Tree built: 1176 nodes, 592 sequences, complete to depth 10\n"
+    "Counting component sets...\n";
 
 inline void writeCatalogue(const TempDir& dir, const std::string& definition) {
     dir.write("data/data.ini", definition);

@@ -46,11 +46,15 @@ const std::string kNothingTakesPart =
     "Tree built: 1 nodes, 1 sequences, complete to depth 10\n";
 
 // The same with an image that could not be read: the overlap test looks only inside the image,
-// so every chain of the component can be realised.
+// so every chain of the component can be realised, and the component alone is a loop.
 const std::string kEverythingFits =
     "Prepared 1 components, 1 variants\n"
     "Building Aho/Corasick tree...\n"
-    "Tree built: 0 nodes, 0 sequences, complete to depth 10\n";
+    "Tree built: 0 nodes, 0 sequences, complete to depth 10\n"
+    "Counting component sets...\n"
+    "Found 1 component sets\n"
+    "Searching...\n"
+    "*** (1 @ 1) v1\n";
 
 const std::string kLoadedOne = "Loaded 1 components, 1 variants\n";
 
@@ -77,7 +81,8 @@ TEST(DefinitionFile, Sections) {
                       " turn1 1 1 0 GS block.rle 0 0 block.rle 0 0\r\n[Pairs]\n[Sequences]\n"),
                  kLoadedOne +
                      "Prepared 1 components, 1 variants\nBuilding Aho/Corasick tree...\n"
-                     "Tree built: 5 nodes, 1 sequences, complete to depth 10\n");
+                     "Tree built: 5 nodes, 1 sequences, complete to depth 10\n"
+                     "Counting component sets...\nFound 0 component sets\nSearching...\n");
     expectFatal(load(" [Components]\n[Pairs]\n[Sequences]\n"),
                 "data/data.ini:1: [Components] expected\n");
     expectFatal(load(""), "data/data.ini:1: Unexpected end of file\n");

@@ -4,6 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace trelkan::testing {
@@ -27,6 +30,10 @@ namespace {
 }  // namespace
 
 RunResult Sandbox::run(const std::vector<std::string>& arguments) const {
+    return start(arguments)->wait();
+}
+
+std::unique_ptr<RunningProgram> Sandbox::start(const std::vector<std::string>& arguments) const {
     std::vector<std::string> words{TRELKAN_BINARY};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -44,14 +51,39 @@ RunResult Sandbox::run(const std::vector<std::string>& arguments) const {
     if (child == 0) {
         execProgram(path().string(), outPath, errPath, argv);
     }
+    return std::make_unique<RunningProgram>(child, outPath, errPath);
+}
+
+RunningProgram::~RunningProgram() {
+    if (!m_waited) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+}
+
+void RunningProgram::signal(int number) const { kill(m_pid, number); }
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+}  // namespace
+
+RunResult RunningProgram::wait() {
     int waitStatus = 0;
-    if (waitpid(child, &waitStatus, 0) != child) {
+    if (waitpid(m_pid, &waitStatus, 0) != m_pid) {
         throw std::runtime_error("waitpid failed");
     }
+    m_waited = true;
     RunResult result;
     result.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -WTERMSIG(waitStatus);
-    result.out = m_capture.read("stdout").value_or("");
-    result.err = m_capture.read("stderr").value_or("");
+    result.out = readFile(m_outPath);
+    result.err = readFile(m_errPath);
     return result;
 }
 

@@ -2,6 +2,7 @@
 // does: standard output, standard error, exit status and the files it leaves.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,33 @@ struct RunResult {
     int status = 0;
 };
 
+// A run of the program that goes on while the test sends it signals.
+class RunningProgram {
+  public:
+    RunningProgram(int pid, std::string outPath, std::string errPath)
+        : m_pid(pid), m_outPath(std::move(outPath)), m_errPath(std::move(errPath)) {}
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+    ~RunningProgram();
+
+    void signal(int number) const;
+    RunResult wait();
+
+  private:
+    int m_pid;
+    std::string m_outPath;
+    std::string m_errPath;
+    bool m_waited = false;
+};
+
 class Sandbox : public TempDir {
   public:
     // A run that takes longer than this is killed, so that a hang fails the test.
     static constexpr unsigned kTimeLimitSeconds = 60;
 
     RunResult run(const std::vector<std::string>& arguments) const;
+    // Starts the program without waiting for it. Only one may run at a time per sandbox.
+    std::unique_ptr<RunningProgram> start(const std::vector<std::string>& arguments) const;
 
   private:
     TempDir m_capture;

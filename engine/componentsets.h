@@ -1,0 +1,27 @@
+// The common frame of both search modes: each splits every target's work into numbered component
+// sets, counts them all first, then searches them in the same order, so that an interrupted run
+// can say where it stopped and a later run can skip what is done.
+#pragma once
+
+#include "run/target.h"
+
+namespace trelkan {
+
+class Search;
+
+enum class SetPass { kCounting, kSearching };
+
+// One search mode: how the sets of a target are found and searched.
+class ComponentSetSearch {
+  public:
+    virtual ~ComponentSetSearch() = default;
+
+    // Finds the target's sets in a fixed order, numbering each in the search's set counter; in
+    // the searching pass the sets numbered above the skip count are searched.
+    virtual void enumerateSets(const Target& target, SetPass pass) = 0;
+};
+
+// Counts the sets of every target, then searches them, with the progress messages.
+void runComponentSets(Search& search, ComponentSetSearch& mode);
+
+}  // namespace trelkan

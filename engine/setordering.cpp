@@ -1,0 +1,255 @@
+#include "engine/setordering.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+
+#include "catalogue/actree.h"
+#include "catalogue/componentregister.h"
+#include "compound/compoundcomponent.h"
+#include "run/search.h"
+
+namespace trelkan {
+namespace {
+
+// A partial chain goes to the solver only after this many levels without one, and only when the
+// latest choice has just failed the distance bound: the call is costly, and its answer prunes
+// several levels at once.
+constexpr std::int32_t kLevelsBetweenChecks = 8;
+
+std::int64_t reachOf(const BasicComponent& component) {
+    const Offset out = component.outOffset(kF);
+    const double length =
+        std::sqrt(static_cast<double>(out.x) * out.x + static_cast<double>(out.y) * out.y);
+    return static_cast<std::int64_t>(length) + 1;
+}
+
+}  // namespace
+
+SetOrdering::SetOrdering(Search& search, const Target& target,
+                         const std::vector<std::int32_t>& counts)
+    : m_search(search), m_target(target) {
+    std::int64_t slots = 0;
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        if (counts[i] <= 0) {
+            continue;
+        }
+        const BasicComponent& component = *search.m_componentList[i];
+        m_records.push_back({counts[i], &component, reachOf(component)});
+        m_remainingLength += counts[i];
+        m_remainingReach += counts[i] * m_records.back().reach;
+        slots += std::int64_t{counts[i]} * component.activeCount();
+        if (counts[i] < m_records[static_cast<std::size_t>(m_rarest)].count) {
+            m_rarest = static_cast<std::int32_t>(m_records.size() - 1);
+        }
+    }
+    assert(!m_records.empty());
+    m_stack.resize(static_cast<std::size_t>(m_remainingLength) + 1);
+    search.m_cc =
+        std::make_unique<CompoundComponent>(m_remainingLength, search.m_register->maxVariants(),
+                                            static_cast<std::int32_t>(slots), target.label);
+    m_minimise = search.m_sortResults || search.m_maxCells != 0;
+}
+
+void SetOrdering::takeUse(std::int32_t record) {
+    SetRecord& r = m_records[static_cast<std::size_t>(record)];
+    --r.count;
+    --m_remainingLength;
+    m_remainingReach -= r.reach;
+}
+
+void SetOrdering::giveUse(std::int32_t record) {
+    SetRecord& r = m_records[static_cast<std::size_t>(record)];
+    ++r.count;
+    ++m_remainingLength;
+    m_remainingReach += r.reach;
+}
+
+void SetOrdering::placeAt(Frame& frame, const Frame& previous,
+                          const BasicComponent& component) const {
+    const Offset out = component.outOffset(previous.dir);
+    frame.component = &component;
+    frame.x = wrapAdd(previous.x, out.x);
+    frame.y = wrapAdd(previous.y, out.y);
+    frame.dir = component.outDir(previous.dir);
+}
+
+// Squared integers against the squared remaining reach: no square root per step.
+bool SetOrdering::canStillReachTheEnd(const Frame& frame) const {
+    const auto x = static_cast<std::uint64_t>(std::abs(std::int64_t{frame.x}));
+    const auto y = static_cast<std::uint64_t>(std::abs(std::int64_t{frame.y}));
+    const auto reach =
+        static_cast<std::uint64_t>(std::min<std::int64_t>(m_remainingReach, std::int64_t{1} << 31));
+    return x * x + y * y <= reach * reach;
+}
+
+void SetOrdering::run() {
+    Frame& base = m_stack[0];
+    const SignalState start = m_target.startState();
+    base.node = m_search.m_register->acTree()->root();
+    base.x = start.x;
+    base.y = start.y;
+    base.dir = start.dir;
+    const auto recordCount = static_cast<std::int32_t>(m_records.size());
+    base.record = recordCount;
+    if (m_target.isLoop) {
+        // Every rotation of a loop is the same loop: its rarest component goes first, always.
+        const BasicComponent& first = *m_records[static_cast<std::size_t>(m_rarest)].component;
+        const ACTreeNode* node = base.node->m_ptr[static_cast<std::size_t>(first.index())];
+        if (node == nullptr) {
+            return;
+        }
+        takeUse(m_rarest);
+        base.node = node;
+        placeAt(base, Frame(base), first);
+        base.record = m_rarest;
+        m_firstLevel = 0;
+        if (m_remainingLength == 0) {
+            // A loop of one component: it is complete before any level is pushed.
+            if (base.x == 0 && base.y == 0 && base.dir == kF) {
+                completeChain();
+            }
+            return;
+        }
+    }
+    m_levelsSinceCheck = 0;
+
+    bool push = true;
+    for (;;) {
+        if (push) {
+            if (!m_search.m_keepSearching.load(std::memory_order_relaxed)) {
+                return;
+            }
+            m_stack[static_cast<std::size_t>(++m_top)].record = 0;
+            ++m_levelsSinceCheck;
+            push = false;
+        }
+        Frame& frame = m_stack[static_cast<std::size_t>(m_top)];
+        while (frame.record < recordCount &&
+               m_records[static_cast<std::size_t>(frame.record)].count == 0) {
+            ++frame.record;
+        }
+        if (frame.record == recordCount) {
+            // This level is done.
+            if (m_top == 1) {
+                return;
+            }
+            --m_top;
+            m_levelsSinceCheck = std::max(m_levelsSinceCheck - 1, 0);
+        } else {
+            const Frame& previous = m_stack[static_cast<std::size_t>(m_top - 1)];
+            const BasicComponent& component =
+                *m_records[static_cast<std::size_t>(frame.record)].component;
+            const ACTreeNode* node =
+                previous.node->m_ptr[static_cast<std::size_t>(component.index())];
+            if (node == nullptr) {
+                ++frame.record;
+                continue;
+            }
+            takeUse(frame.record);
+            frame.node = node;
+            placeAt(frame, previous, component);
+            if (m_remainingLength > 0) {
+                if (canStillReachTheEnd(frame)) {
+                    push = true;
+                    continue;
+                }
+                if (m_levelsSinceCheck > kLevelsBetweenChecks &&
+                    checkPartialChain() == Outcome::kEndSet) {
+                    return;
+                }
+            } else if (frame.x == 0 && frame.y == 0 && frame.dir == kF) {
+                if (completeChain() == Outcome::kEndSet) {
+                    return;
+                }
+            }
+        }
+        // Give the top level's use back and try its next record.
+        Frame& top = m_stack[static_cast<std::size_t>(m_top)];
+        giveUse(top.record);
+        ++top.record;
+    }
+}
+
+void SetOrdering::fillChain() {
+    CompoundComponent& chain = *m_search.m_cc;
+    chain.clear();
+    for (std::int32_t level = m_firstLevel; level <= m_top; ++level) {
+        chain.append(*m_stack[static_cast<std::size_t>(level)].component);
+    }
+}
+
+SetOrdering::Outcome SetOrdering::popLevels(std::int32_t levels, bool countDown) {
+    assert(levels >= 0);
+    if (m_top - levels < 1) {
+        // Only a loop's fixed first component lies below: the set holds no more chains.
+        return Outcome::kEndSet;
+    }
+    for (std::int32_t i = 0; i < levels; ++i) {
+        giveUse(m_stack[static_cast<std::size_t>(m_top)].record);
+        --m_top;
+        if (countDown) {
+            m_levelsSinceCheck = std::max(m_levelsSinceCheck - 1, 0);
+        }
+    }
+    return Outcome::kGoOn;
+}
+
+SetOrdering::Outcome SetOrdering::checkPartialChain() {
+    fillChain();
+    const std::int32_t failing = m_search.m_cc->compose(false);
+    ++m_search.m_statistics.partialChecks;
+    m_levelsSinceCheck = 0;
+    return failing >= 2 ? popLevels(failing - 1, false) : Outcome::kGoOn;
+}
+
+SetOrdering::Outcome SetOrdering::completeChain() {
+    fillChain();
+    CompoundComponent& chain = *m_search.m_cc;
+    ++m_search.m_statistics.chainsExamined;
+    if (m_target.isLoop && !isKnownLoopPrefix()) {
+        return Outcome::kGoOn;
+    }
+    std::int32_t failing = 0;
+    const std::int32_t maxCells = m_search.m_maxCells;
+    const std::int32_t excess = maxCells != 0 ? chain.excessFrom(maxCells) : 0;
+    if (excess == 0) {
+        failing = chain.compose(m_minimise);
+        ++m_search.m_statistics.composeCalls;
+        m_levelsSinceCheck = 0;
+    } else if (excess == chain.count() && m_target.isLoop) {
+        // The fixed first component alone breaks the cell limit.
+        return Outcome::kEndSet;
+    } else {
+        failing = excess;
+    }
+    if (failing >= 1) {
+        return popLevels(failing - 1, true);
+    }
+    if (maxCells != 0 && chain.area() > maxCells) {
+        return Outcome::kGoOn;
+    }
+    m_search.recordResult(chain, m_target.inDir);
+    return Outcome::kGoOn;
+}
+
+bool SetOrdering::isKnownLoopPrefix() const {
+    return trelkan::isKnownLoopPrefix(*m_search.m_cc,
+                                      m_stack[static_cast<std::size_t>(m_top)].node);
+}
+
+bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTreeNode* node) {
+    const std::int32_t length = chain.count();
+    const std::int32_t steps = std::min(length, ACTree::kMaxDepth);
+    for (std::int32_t i = 0; i < steps; ++i) {
+        const ACTreeNode* child =
+            node->m_ptr[static_cast<std::size_t>(chain.place(i).component()->index())];
+        if (child == nullptr) {
+            return node->m_depth == length;
+        }
+        node = child;
+    }
+    return true;
+}
+
+}  // namespace trelkan

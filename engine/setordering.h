@@ -1,0 +1,82 @@
+// The chain search of the active-set mode: orders one multiset of components into chains from a
+// target's start towards the chain's end, depth first, pruned by the forbidden-sequence
+// automaton, by how far the remaining components can still carry the signal, and now and then
+// by the variant solver on the partial chain.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "run/target.h"
+
+namespace trelkan {
+
+class ACTreeNode;
+class BasicComponent;
+class CompoundComponent;
+class Search;
+
+class SetOrdering {
+  public:
+    // counts: the multiset, one count per component of the search's component list.
+    SetOrdering(Search& search, const Target& target, const std::vector<std::int32_t>& counts);
+
+    void run();
+
+  private:
+    struct SetRecord {
+        // Uses still free in the current partial chain.
+        std::int32_t count = 0;
+        const BasicComponent* component = nullptr;
+        // The most one use can move the signal: |displacement| rounded down, plus one.
+        std::int64_t reach = 0;
+    };
+
+    struct Frame {
+        // The automaton's state after this level's component.
+        const ACTreeNode* node = nullptr;
+        const BasicComponent* component = nullptr;
+        // The signal after this level's component.
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        int dir = 0;
+        // The record this level uses or tries; the record count means none is left.
+        std::int32_t record = 0;
+    };
+
+    enum class Outcome { kGoOn, kEndSet };
+
+    void takeUse(std::int32_t record);
+    void giveUse(std::int32_t record);
+    void placeAt(Frame& frame, const Frame& previous, const BasicComponent& component) const;
+    bool canStillReachTheEnd(const Frame& frame) const;
+    // Puts the chain to check, up to the top level, into the search's compound.
+    void fillChain();
+    // Drops the top levels, giving their uses back; kEndSet when the fixed first component of a
+    // loop would have to change.
+    Outcome popLevels(std::int32_t levels, bool countDown);
+    Outcome checkPartialChain();
+    Outcome completeChain();
+    bool isKnownLoopPrefix() const;
+
+    Search& m_search;
+    const Target& m_target;
+    std::vector<SetRecord> m_records;
+    std::int32_t m_rarest = 0;
+    std::int32_t m_remainingLength = 0;
+    std::int64_t m_remainingReach = 0;
+    std::vector<Frame> m_stack;
+    std::int32_t m_top = 0;
+    // The first level whose component belongs to the chain: 0 when a loop's first component is
+    // fixed there, else 1.
+    std::int32_t m_firstLevel = 1;
+    std::int32_t m_levelsSinceCheck = 0;
+    bool m_minimise = false;
+};
+
+// The loop test of a chain found for a loop target: walking the chain's own beginning once more
+// from the automaton state after its end must not meet a forbidden sequence unless that state's
+// depth equals the chain's length (no rotation of the loop is forbidden).
+bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTreeNode* node);
+
+}  // namespace trelkan
