@@ -20,6 +20,23 @@ const char* pluralEnding(std::int64_t count) {
     return count == 1 ? "" : "s";
 }
 
+// The process's peak resident size, as the system reports it; -1 where it does not.
+long long peakMemoryKilobytes() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) {
+        return -1;
+    }
+    char line[256];
+    long long kilobytes = -1;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::sscanf(line, "VmHWM: %lld kB", &kilobytes) == 1) {
+            break;
+        }
+    }
+    std::fclose(status);
+    return kilobytes;
+}
+
 extern "C" void handleInterrupt(int signalNumber) {
     if (g_currentSearch != nullptr) {
         g_currentSearch->interrupt();
@@ -146,11 +163,11 @@ void Search::reportStatistics() const {
     }
     std::fprintf(stderr,
                  "statistics: sets %d, chains %llu, compose %llu, partial checks %llu, "
-                 "results %llu\n",
+                 "results %llu, peak memory %lld kB\n",
                  m_setNumber, static_cast<unsigned long long>(m_statistics.chainsExamined),
                  static_cast<unsigned long long>(m_statistics.composeCalls),
                  static_cast<unsigned long long>(m_statistics.partialChecks),
-                 static_cast<unsigned long long>(m_statistics.results));
+                 static_cast<unsigned long long>(m_statistics.results), peakMemoryKilobytes());
 }
 
 void setCurrentSearch(Search* search) {

@@ -34,7 +34,17 @@ RunResult Sandbox::run(const std::vector<std::string>& arguments) const {
 }
 
 std::unique_ptr<RunningProgram> Sandbox::start(const std::vector<std::string>& arguments) const {
-    std::vector<std::string> words{TRELKAN_BINARY};
+    return startProgram(TRELKAN_BINARY, arguments);
+}
+
+RunResult Sandbox::runProgram(const std::string& program,
+                              const std::vector<std::string>& arguments) const {
+    return startProgram(program, arguments)->wait();
+}
+
+std::unique_ptr<RunningProgram> Sandbox::startProgram(
+    const std::string& program, const std::vector<std::string>& arguments) const {
+    std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) {
@@ -61,7 +71,9 @@ RunningProgram::~RunningProgram() {
     }
 }
 
-void RunningProgram::signal(int number) const { kill(m_pid, number); }
+void RunningProgram::signal(int number) const {
+    kill(m_pid, number);
+}
 
 namespace {
 

@@ -44,8 +44,14 @@ class Sandbox : public TempDir {
     RunResult run(const std::vector<std::string>& arguments) const;
     // Starts the program without waiting for it. Only one may run at a time per sandbox.
     std::unique_ptr<RunningProgram> start(const std::vector<std::string>& arguments) const;
+    // Runs another program of the project the same way.
+    RunResult runProgram(const std::string& program,
+                         const std::vector<std::string>& arguments) const;
 
   private:
+    std::unique_ptr<RunningProgram> startProgram(const std::string& program,
+                                                 const std::vector<std::string>& arguments) const;
+
     TempDir m_capture;
 };
 
