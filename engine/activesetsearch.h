@@ -20,6 +20,21 @@ class ActiveSetSearch final : public ComponentSetSearch {
     // its parities flip back.
     void takeBack(std::size_t i, std::int32_t units);
     void setFound(const Target& target, SetPass pass);
+    void buildCompletions();
+    // Whether the positions from pos on can make up the remainder with even parities.
+    bool canComplete(std::size_t pos) const;
+    std::size_t completionIndex(std::size_t pos, std::int64_t remainder, int mirror,
+                                int turn) const {
+        return ((pos * static_cast<std::size_t>(m_largestDelay + 1) +
+                 static_cast<std::size_t>(remainder)) *
+                    2 +
+                static_cast<std::size_t>(mirror)) *
+                   2 +
+               static_cast<std::size_t>(turn);
+    }
+
+    // Beyond this many entries the enumeration goes without its table.
+    static constexpr std::int64_t kMaxCompletionEntries = std::int64_t{1} << 26;
 
     Search& m_search;
     // Per component of the search's list: its count in the multiset, whether its own turn is a
@@ -30,6 +45,9 @@ class ActiveSetSearch final : public ComponentSetSearch {
     std::int64_t m_remaining = 0;
     std::int32_t m_mirrorParity = 0;
     std::int32_t m_turnParity = 0;
+    std::vector<std::uint8_t> m_completions;
+    std::int64_t m_largestDelay = 0;
+    bool m_completionsBuilt = false;
 };
 
 }  // namespace trelkan

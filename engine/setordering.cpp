@@ -234,20 +234,26 @@ SetOrdering::Outcome SetOrdering::completeChain() {
 }
 
 bool SetOrdering::isKnownLoopPrefix() const {
-    return trelkan::isKnownLoopPrefix(*m_search.m_cc,
-                                      m_stack[static_cast<std::size_t>(m_top)].node);
+    return trelkan::isKnownLoopPrefix(*m_search.m_cc, m_search.m_register->acTree()->root());
 }
 
-bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTreeNode* node) {
+// The chain itself has passed the automaton; what is left are the runs of the loop that cross
+// its seam. Each is read from the root, from every later start, for as many components as the
+// loop has (or as the longest forbidden sequence, if fewer). Longer runs come round to places
+// already passed: as open chains they put a component on itself and cannot be realised, which
+// says nothing about the loop, so they are not read.
+bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTreeNode* root) {
     const std::int32_t length = chain.count();
-    const std::int32_t steps = std::min(length, ACTree::kMaxDepth);
-    for (std::int32_t i = 0; i < steps; ++i) {
-        const ACTreeNode* child =
-            node->m_ptr[static_cast<std::size_t>(chain.place(i).component()->index())];
-        if (child == nullptr) {
-            return node->m_depth == length;
+    const std::int32_t window = std::min(length, ACTree::kMaxDepth);
+    for (std::int32_t start = 1; start < length; ++start) {
+        const ACTreeNode* node = root;
+        for (std::int32_t i = 0; i < window; ++i) {
+            const BasicComponent* component = chain.place((start + i) % length).component();
+            node = node->m_ptr[static_cast<std::size_t>(component->index())];
+            if (node == nullptr) {
+                return false;
+            }
         }
-        node = child;
     }
     return true;
 }

@@ -74,9 +74,8 @@ class SetOrdering {
     bool m_minimise = false;
 };
 
-// The loop test of a chain found for a loop target: walking the chain's own beginning once more
-// from the automaton state after its end must not meet a forbidden sequence unless that state's
-// depth equals the chain's length (no rotation of the loop is forbidden).
-bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTreeNode* node);
+// The loop test of a chain found for a loop target: read round and round, the loop must contain
+// no forbidden sequence that is no longer than the loop itself.
+bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTreeNode* root);
 
 }  // namespace trelkan

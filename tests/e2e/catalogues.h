@@ -1,6 +1,7 @@
 // Small definition files for the end-to-end tests.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "tests/support/tempdir.h"
@@ -48,6 +49,14 @@ inline const std::string kLatticeStart =
     "Building Aho/Corasick tree...\n"
     "Tree built: 1176 nodes, 592 sequences, complete to depth 10\n"
     "Counting component sets...\n";
+
+// A copy of the catalogue that ships with the program, for searches and proofs on real conduits.
+inline void copyBundledCatalogue(const TempDir& dir) {
+    const std::filesystem::path data = std::filesystem::path(TRELKAN_SOURCE_DIR) / "data";
+    std::filesystem::create_directories(dir.path() / "data");
+    std::filesystem::copy_file(data / "data.ini", dir.path() / "data" / "data.ini");
+    std::filesystem::copy(data / "conduits", dir.path() / "data" / "conduits");
+}
 
 inline void writeCatalogue(const TempDir& dir, const std::string& definition) {
     dir.write("data/data.ini", definition);

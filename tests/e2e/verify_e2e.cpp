@@ -2,8 +2,7 @@
 // chain whose conduits do not work together, and reports what it cannot read.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
+#include "tests/e2e/catalogues.h"
 #include "tests/support/sandbox.h"
 
 namespace trelkan::testing {
@@ -12,12 +11,7 @@ namespace {
 // A sandbox holding a copy of the bundled catalogue.
 class BundledCatalogue : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const std::filesystem::path data = std::filesystem::path(TRELKAN_SOURCE_DIR) / "data";
-        std::filesystem::create_directories(m_box.path() / "data");
-        std::filesystem::copy_file(data / "data.ini", m_box.path() / "data" / "data.ini");
-        std::filesystem::copy(data / "conduits", m_box.path() / "data" / "conduits");
-    }
+    void SetUp() override { copyBundledCatalogue(m_box); }
 
     RunResult verify(const std::string& results, std::vector<std::string> arguments = {}) {
         m_box.write("results.txt", results);
