@@ -23,7 +23,7 @@ void runComponentSets(Search& search, ComponentSetSearch& mode) {
         if (!search.m_keepSearching.load()) {
             break;
         }
-        if (search.m_setNumber < total) {
+        if (search.m_setNumber < total || mode.findsChainsOutsideSets()) {
             mode.enumerateSets(target, SetPass::kSearching);
         }
     }

@@ -19,6 +19,10 @@ class ComponentSetSearch {
     // Finds the target's sets in a fixed order, numbering each in the search's set counter; in
     // the searching pass the sets numbered above the skip count are searched.
     virtual void enumerateSets(const Target& target, SetPass pass) = 0;
+
+    // Whether the mode also finds chains that belong to no set, so that a target must be searched
+    // even when every set is already numbered.
+    virtual bool findsChainsOutsideSets() const { return false; }
 };
 
 // Counts the sets of every target, then searches them, with the progress messages.

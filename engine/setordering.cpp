@@ -7,6 +7,7 @@
 #include "catalogue/actree.h"
 #include "catalogue/componentregister.h"
 #include "compound/compoundcomponent.h"
+#include "engine/looprules.h"
 #include "run/search.h"
 
 namespace trelkan {
@@ -235,27 +236,6 @@ SetOrdering::Outcome SetOrdering::completeChain() {
 
 bool SetOrdering::isKnownLoopPrefix() const {
     return trelkan::isKnownLoopPrefix(*m_search.m_cc, m_search.m_register->acTree()->root());
-}
-
-// The chain itself has passed the automaton; what is left are the runs of the loop that cross
-// its seam. Each is read from the root, from every later start, for as many components as the
-// loop has (or as the longest forbidden sequence, if fewer). Longer runs come round to places
-// already passed: as open chains they put a component on itself and cannot be realised, which
-// says nothing about the loop, so they are not read.
-bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTreeNode* root) {
-    const std::int32_t length = chain.count();
-    const std::int32_t window = std::min(length, ACTree::kMaxDepth);
-    for (std::int32_t start = 1; start < length; ++start) {
-        const ACTreeNode* node = root;
-        for (std::int32_t i = 0; i < window; ++i) {
-            const BasicComponent* component = chain.place((start + i) % length).component();
-            node = node->m_ptr[static_cast<std::size_t>(component->index())];
-            if (node == nullptr) {
-                return false;
-            }
-        }
-    }
-    return true;
 }
 
 }  // namespace trelkan

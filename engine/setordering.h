@@ -74,8 +74,4 @@ class SetOrdering {
     bool m_minimise = false;
 };
 
-// The loop test of a chain found for a loop target: read round and round, the loop must contain
-// no forbidden sequence that is no longer than the loop itself.
-bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTreeNode* root);
-
 }  // namespace trelkan

@@ -9,6 +9,8 @@
 #include "catalogue/direction.h"
 #include "compound/compoundcomponent.h"
 #include "engine/activesetsearch.h"
+#include "engine/mapchainsearch.h"
+#include "engine/searchmap.h"
 #include "run/output.h"
 
 namespace trelkan {
@@ -119,8 +121,12 @@ void Search::run(const RunParameters& parameters) {
     collectActiveComponents();
     m_setNumber = 0;
     if (m_componentCount > 0) {
-        ActiveSetSearch mode(*this);
-        runComponentSets(*this, mode);
+        if (parameters.mapMode) {
+            runMapMode();
+        } else {
+            ActiveSetSearch mode(*this);
+            runComponentSets(*this, mode);
+        }
     }
     reportSortedResults();
     writeCompletionLine();
@@ -128,6 +134,20 @@ void Search::run(const RunParameters& parameters) {
     m_componentList.clear();
     m_componentCount = 0;
     closeFiles();
+}
+
+// Without targets the mode ends before its first message.
+void Search::runMapMode() {
+    if (m_targets.empty()) {
+        return;
+    }
+    const SearchMap map(*this);
+    m_statistics.mapGrownStates = map.grownStates();
+    m_statistics.mapStates = map.totalStates();
+    m_statistics.mapLargestGeneration = map.largestGeneration();
+    m_statistics.mapStorageBytes = map.storageBytes();
+    MapChainSearch mode(*this, map);
+    runComponentSets(*this, mode);
 }
 
 void Search::generateTestPattern() {
@@ -157,17 +177,27 @@ void Search::writeCompletionLine() const {
     }
 }
 
+// One line, so that tools can read it beside the program's own error output.
 void Search::reportStatistics() const {
     if (std::getenv("TRELKAN_STATS") == nullptr) {
         return;
     }
-    std::fprintf(stderr,
-                 "statistics: sets %d, chains %llu, compose %llu, partial checks %llu, "
-                 "results %llu, peak memory %lld kB\n",
-                 m_setNumber, static_cast<unsigned long long>(m_statistics.chainsExamined),
-                 static_cast<unsigned long long>(m_statistics.composeCalls),
-                 static_cast<unsigned long long>(m_statistics.partialChecks),
-                 static_cast<unsigned long long>(m_statistics.results), peakMemoryKilobytes());
+    std::string line = formatMessage(
+        "statistics: sets %d, chains %llu, compose %llu, partial checks %llu, results %llu, "
+        "peak memory %lld kB",
+        m_setNumber, static_cast<unsigned long long>(m_statistics.chainsExamined),
+        static_cast<unsigned long long>(m_statistics.composeCalls),
+        static_cast<unsigned long long>(m_statistics.partialChecks),
+        static_cast<unsigned long long>(m_statistics.results), peakMemoryKilobytes());
+    if (m_statistics.mapStates >= 0) {
+        line += formatMessage(
+            ", map states %lld grown, %lld kept, at most %lld in a generation, %llu kB of blocks",
+            static_cast<long long>(m_statistics.mapGrownStates),
+            static_cast<long long>(m_statistics.mapStates),
+            static_cast<long long>(m_statistics.mapLargestGeneration),
+            static_cast<unsigned long long>(m_statistics.mapStorageBytes / 1024));
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 void setCurrentSearch(Search* search) {

@@ -26,6 +26,12 @@ struct SearchStatistics {
     std::uint64_t composeCalls = 0;
     std::uint64_t partialChecks = 0;
     std::uint64_t results = 0;
+    // The search map, when one was built: its states before and after the pruning, the most in one
+    // generation, and the bytes of the blocks that hold them.
+    std::int64_t mapGrownStates = 0;
+    std::int64_t mapStates = -1;
+    std::int64_t mapLargestGeneration = 0;
+    std::uint64_t mapStorageBytes = 0;
 };
 
 // What the command line hands to a search run.
@@ -97,6 +103,7 @@ class Search {
   private:
     void insertTarget(Target target);
     void collectActiveComponents();
+    void runMapMode();
     void writeCompletionLine() const;
     void reportStatistics() const;
     void printResultLine(CompoundComponent& chain, std::int32_t setNumber);

@@ -745,6 +745,8 @@ struct Trial {
     int cellLimit = 0;
     bool sorted = false;
     int treeKB = 1000;
+    // The search-map mode instead of the active-set mode.
+    bool mapMode = false;
 
     // The targets' delays, as the command line makes them.
     std::vector<int> delays() const {
@@ -776,6 +778,9 @@ struct Trial {
         }
         if (treeKB != 1000) {
             words.insert(words.end(), {"-t", std::to_string(treeKB)});
+        }
+        if (mapMode) {
+            words.emplace_back("-m");
         }
         return words;
     }
@@ -814,6 +819,22 @@ std::vector<int> leastRotation(const std::vector<int>& sequence) {
         best = std::min(best, rotation);
     }
     return best;
+}
+
+// The rotation in which the search-map mode reports a loop: its greatest component first, and of
+// the rotations that begin with it the least.
+bool isGreatestFirstRotation(const std::vector<int>& sequence) {
+    if (sequence[0] != *std::max_element(sequence.begin(), sequence.end())) {
+        return false;
+    }
+    std::vector<int> rotation = sequence;
+    for (std::size_t i = 1; i < sequence.size(); ++i) {
+        std::rotate(rotation.begin(), rotation.begin() + 1, rotation.end());
+        if (rotation[0] == sequence[0] && rotation < sequence) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool holdsRun(const std::vector<int>& sequence, const std::vector<int>& run) {
@@ -933,6 +954,8 @@ class BruteForce {
 struct ResultLine {
     long long area = 0;
     bool withSet = false;
+    // A line of the sorted report at the end, which repeats the results found.
+    bool inReport = false;
     std::vector<std::string> names;
     std::string text;
 };
@@ -941,12 +964,15 @@ std::vector<ResultLine> resultLines(const std::string& out) {
     std::vector<ResultLine> lines;
     std::istringstream stream(out);
     std::string text;
+    bool inReport = false;
     while (std::getline(stream, text)) {
+        inReport = inReport || text == "... Sorting ...";
         if (text.rfind("*** (", 0) != 0) {
             continue;
         }
         ResultLine line;
         line.text = text;
+        line.inReport = inReport;
         std::istringstream words(text.substr(5));
         std::string word;
         words >> line.area >> word;
@@ -1104,8 +1130,7 @@ Checked check(const Trial& run) {
     std::vector<long long> reportAreas;
     std::set<std::vector<int>> reportedKeys;
     for (const ResultLine& line : resultLines(result.out)) {
-        if (!line.withSet) {
-            // The sorted report at the end.
+        if (line.inReport) {
             reported.insert(line.text.substr(line.text.find(')')));
             reportAreas.push_back(line.area);
             continue;
@@ -1156,11 +1181,16 @@ Checked check(const Trial& run) {
         if (run.cellLimit != 0 && line.area > run.cellLimit) {
             problem("over the cell limit: " + line.text);
         }
-        if (run.loops && sequence[0] != rarest(model, sequence)) {
+        if (run.loops && !run.mapMode && sequence[0] != rarest(model, sequence)) {
             problem("a loop that does not begin with its rarest component: " + line.text);
         }
+        if (run.loops && run.mapMode && !isGreatestFirstRotation(sequence)) {
+            problem("a loop not in its rotation of the greatest component first: " + line.text);
+        }
+        // The active-set mode may report a loop once for each use of its rarest component; the
+        // search-map mode reports every cycle once.
         const std::vector<int> key = run.loops ? leastRotation(sequence) : sequence;
-        if (!reportedKeys.insert(key).second && !run.loops) {
+        if (!reportedKeys.insert(key).second && (!run.loops || run.mapMode)) {
             problem("reported twice: " + line.text);
         }
     }
@@ -1730,12 +1760,30 @@ std::string tallyText(const Tally& t) {
 // ------------------------------------------------------------------------------------------------
 // The tests.
 
-TEST(Completeness, LoopTargetsOnRandomCatalogues) {
+// The search-map mode on the same catalogues, held to the same brute force: the two modes report
+// the same chains, loops compared as cycles, and the map mode reports each cycle once.
+Trial inMapMode(Trial run) {
+    run.mapMode = true;
+    run.origin += " in the search-map mode";
+    return run;
+}
+
+enum class Mode { kActiveSets, kSearchMap };
+
+Tally checkSeeds(Trial (*make)(unsigned), unsigned first, unsigned last, Mode mode) {
     Tally tally;
-    for (unsigned seed = 1; seed <= 250; ++seed) {
-        tally += check(loopRun(seed)).tally;
+    for (unsigned seed = first; seed <= last; ++seed) {
+        const Trial run = make(seed);
+        tally += check(mode == Mode::kSearchMap ? inMapMode(run) : run).tally;
     }
     std::cout << tallyText(tally) << "\n";
+    return tally;
+}
+
+class CompletenessInEachMode : public ::testing::TestWithParam<Mode> {};
+
+TEST_P(CompletenessInEachMode, LoopTargetsOnRandomCatalogues) {
+    const Tally tally = checkSeeds(loopRun, 1, 250, GetParam());
     EXPECT_GT(tally.expected, 150);
     EXPECT_GT(tally.onePlaceLoops, 0);
     EXPECT_GT(tally.onePlaceNotFollowingItself, 0);
@@ -1749,29 +1797,28 @@ TEST(Completeness, LoopTargetsOnRandomCatalogues) {
     EXPECT_GT(tally.overCellLimit, 0);
 }
 
-TEST(Completeness, OffsetTargetsOnRandomCatalogues) {
-    Tally tally;
-    for (unsigned seed = 1001; seed <= 1200; ++seed) {
-        tally += check(offsetRun(seed)).tally;
-    }
-    std::cout << tallyText(tally) << "\n";
+TEST_P(CompletenessInEachMode, OffsetTargetsOnRandomCatalogues) {
+    const Tally tally = checkSeeds(offsetRun, 1001, 1200, GetParam());
     EXPECT_GT(tally.expected, 150);
     EXPECT_GT(tally.listedRejected, 0);
     EXPECT_GT(tally.overCellLimit, 0);
 }
 
-TEST(Completeness, LongChains) {
-    Tally tally;
-    for (unsigned seed = 2001; seed <= 2200; ++seed) {
-        tally += check(longRun(seed)).tally;
-    }
-    std::cout << tallyText(tally) << "\n";
+TEST_P(CompletenessInEachMode, LongChains) {
+    const Tally tally = checkSeeds(longRun, 2001, 2200, GetParam());
     EXPECT_GT(tally.longChains, 20);
-    // Where the program reports its counters, the deep searches must have used the check.
-    if (tally.countersSeen) {
+    // Where the program reports its counters, the deep searches of the active-set mode must have
+    // used the check; the search-map mode has none.
+    if (tally.countersSeen && GetParam() == Mode::kActiveSets) {
         EXPECT_GT(tally.partialChecks, 0);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, CompletenessInEachMode,
+                         ::testing::Values(Mode::kActiveSets, Mode::kSearchMap),
+                         [](const ::testing::TestParamInfo<Mode>& info) {
+                             return info.param == Mode::kActiveSets ? "ActiveSets" : "SearchMap";
+                         });
 
 // Catalogues built by hand around loops of one and two places, each searched with the full
 // tree and with a tree that is full before it starts (size 0 and an inactive component), so
@@ -1804,6 +1851,7 @@ class Corners {
         run.maxLength = maxLength;
         run.catalogue = m_builder.catalogue();
         const std::set<std::string> withTree = check(run).expected;
+        check(inMapMode(run));
         const int idle = static_cast<int>(run.catalogue.components.size());
         Builder bare = m_builder;
         bare.component(kForward, 2, {});
@@ -1813,6 +1861,7 @@ class Corners {
         run.treeKB = 0;
         const std::set<std::string> withoutTree = check(run).expected;
         EXPECT_EQ(withTree, withoutTree);
+        check(inMapMode(run));
         return withTree;
     }
 

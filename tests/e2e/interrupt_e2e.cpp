@@ -95,6 +95,37 @@ TEST(Interrupt, ResumesAtTheSetWhereItStopped) {
     EXPECT_GE(stoppedAt(result.out), set);
 }
 
+// In the search-map mode the loops of 20 steps start to come at set 6; each set's search is long.
+std::vector<std::string> busyMapSearch(int skippedSets) {
+    return {"-p", "20",      "-u", "20",     "-s",
+            "-n", "1",       "-m", "-i",     std::to_string(skippedSets),
+            "-f", "run.log", "-o", "out.rle"};
+}
+
+TEST(Interrupt, StopsTheMapModeWithinASetAndResumesThere) {
+    Sandbox box;
+    writeLattice(box);
+    const RunResult first = interrupt(box, busyMapSearch(5), 2, true);
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(first.err, "");
+    const int set = stoppedAt(first.out);
+    ASSERT_GE(set, 6) << first.out.substr(first.out.size() > 300 ? first.out.size() - 300 : 0);
+    EXPECT_NE(first.out.find("Searching (starting at set 6) ...\n*** (20 @ 6) "),
+              std::string::npos);
+    EXPECT_NE(first.out.find("... Sorting ...\n*** (20) "), std::string::npos);
+    EXPECT_EQ(box.read("run.log"), first.out);
+    EXPECT_TRUE(box.read("out.rle").value_or("").ends_with("51$\n!\n"));
+
+    std::filesystem::remove(box.path() / "run.log");
+    const RunResult resumed = interrupt(box, busyMapSearch(set - 1), 1, true);
+    EXPECT_NE(resumed.out.find("Searching (starting at set " + std::to_string(set) + ") ...\n"),
+              std::string::npos);
+    for (const int resultSet : resultSets(resumed.out)) {
+        EXPECT_GE(resultSet, set);
+    }
+    EXPECT_GE(stoppedAt(resumed.out), set);
+}
+
 TEST(Interrupt, WhileCountingTheSets) {
     Sandbox box;
     writeLattice(box);

@@ -1,0 +1,190 @@
+#include "engine/mapchainsearch.h"
+
+#include <algorithm>
+#include <cassert>
+#include <limits>
+
+#include "catalogue/actree.h"
+#include "catalogue/componentregister.h"
+#include "compound/compoundcomponent.h"
+#include "engine/looprules.h"
+#include "engine/searchmap.h"
+#include "run/search.h"
+
+namespace trelkan {
+
+MapChainSearch::MapChainSearch(Search& search, const SearchMap& map)
+    : m_search(search), m_map(map) {}
+
+void MapChainSearch::enumerateSets(const Target& target, SetPass pass) {
+    m_target = &target;
+    m_pass = pass;
+    setUp(target);
+    walk(0);
+    m_search.m_cc.reset();
+}
+
+// The chain can be no longer than the target's delay allows with the quickest component, and the
+// stack and the chain are sized for that once, so that the search allocates nothing per choice.
+void MapChainSearch::setUp(const Target& target) {
+    assert(!m_search.m_componentList.empty());
+    std::int32_t minimumDelay = std::numeric_limits<std::int32_t>::max();
+    for (const BasicComponent* component : m_search.m_componentList) {
+        minimumDelay = std::min(minimumDelay, component->dt());
+    }
+    assert(minimumDelay >= 1);
+    const auto length =
+        static_cast<std::int32_t>((std::int64_t{target.dt} + minimumDelay - 1) / minimumDelay);
+    const std::int32_t maxVariants = m_search.m_register->maxVariants();
+    m_search.m_cc = std::make_unique<CompoundComponent>(length, maxVariants, maxVariants * length,
+                                                        target.label);
+    const SignalState start = target.startState();
+    m_search.m_cc->setEnd(start.x, start.y, start.dir);
+    m_stack.assign(static_cast<std::size_t>(length) + 1, Frame{});
+    m_stack[0].node = m_search.m_register->acTree()->root();
+    m_stack[0].timeLeft = target.dt;
+    m_depth = 0;
+    m_choiceLimit = m_search.m_componentCount;
+    m_minimise = m_search.m_sortResults || m_search.m_maxCells != 0;
+}
+
+bool MapChainSearch::walk(std::int32_t floor) {
+    push();
+    for (;;) {
+        switch (tryChoice(floor)) {
+            case Step::kPush:
+                // The set searches can run long between results: an interruption is seen at
+                // the next level.
+                if (floor >= kSetDepth && m_pass == SetPass::kSearching &&
+                    !m_search.m_keepSearching.load(std::memory_order_relaxed)) {
+                    return false;
+                }
+                push();
+                continue;
+            case Step::kStop:
+                return false;
+            case Step::kLevelDone:
+                return true;
+            case Step::kNext:
+                break;
+        }
+        if (!nextChoice(floor)) {
+            return true;
+        }
+    }
+}
+
+void MapChainSearch::push() {
+    ++m_depth;
+    assert(static_cast<std::size_t>(m_depth) < m_stack.size());
+    assert(m_choiceLimit >= 1);
+    m_stack[static_cast<std::size_t>(m_depth)].componentIndex = m_choiceLimit - 1;
+}
+
+// Every test costs constant time; only a chain whose time is used up goes to the solver.
+MapChainSearch::Step MapChainSearch::tryChoice(std::int32_t floor) {
+    Frame& frame = m_stack[static_cast<std::size_t>(m_depth)];
+    const Frame& previous = m_stack[static_cast<std::size_t>(m_depth - 1)];
+    const BasicComponent& component =
+        *m_search.m_componentList[static_cast<std::size_t>(frame.componentIndex)];
+    const ACTreeNode* node = previous.node->m_ptr[static_cast<std::size_t>(component.index())];
+    if (node == nullptr) {
+        return Step::kNext;
+    }
+    const std::int32_t timeLeft = previous.timeLeft - component.dt();
+    if (timeLeft < 0) {
+        return Step::kNext;
+    }
+    CompoundComponent& chain = *m_search.m_cc;
+    chain.append(component);
+    if (!m_map.contains(timeLeft, {chain.endX(), chain.endY(), chain.endDir()})) {
+        chain.removeLast();
+        return Step::kNext;
+    }
+    const Box box = unite(previous.box, chain.place(chain.count() - 1).coreBox());
+    const std::int32_t maxCells = m_search.m_maxCells;
+    if (maxCells != 0 && spanArea(box) > maxCells) {
+        chain.removeLast();
+        return Step::kNext;
+    }
+    frame.node = node;
+    frame.timeLeft = timeLeft;
+    frame.box = box;
+    if (timeLeft == 0) {
+        return completeChain(floor);
+    }
+    if (m_depth < kSetDepth || floor >= kSetDepth) {
+        return Step::kPush;
+    }
+    return setFound();
+}
+
+MapChainSearch::Step MapChainSearch::setFound() {
+    assert(m_depth == kSetDepth);
+    ++m_search.m_setNumber;
+    if (m_pass == SetPass::kSearching && m_search.m_setNumber > m_search.m_ignoreSets) {
+        if (!walk(kSetDepth) || !m_search.m_keepSearching.load()) {
+            return Step::kStop;
+        }
+        assert(m_depth == kSetDepth && m_search.m_cc->count() == kSetDepth);
+    }
+    m_search.m_cc->removeLast();
+    return Step::kNext;
+}
+
+MapChainSearch::Step MapChainSearch::completeChain(std::int32_t floor) {
+    CompoundComponent& chain = *m_search.m_cc;
+    ++m_search.m_statistics.chainsExamined;
+    const bool loop = m_target->isLoop;
+    // The map holds states on a wrapping plane, so a chain can look finished at a copy of the end.
+    if (!endsAtTheEnd() ||
+        (loop && !isKnownLoopPrefix(chain, m_search.m_register->acTree()->root()))) {
+        chain.removeLast();
+        return Step::kNext;
+    }
+    const std::int32_t failing = chain.compose(m_minimise);
+    ++m_search.m_statistics.composeCalls;
+    if (failing == 0 && m_pass == SetPass::kSearching) {
+        const std::int32_t maxCells = m_search.m_maxCells;
+        if ((maxCells == 0 || chain.area() <= maxCells) && (!loop || isCanonicalRotation(chain))) {
+            m_search.recordResult(chain, m_target->inDir);
+        }
+    }
+    // After the result limit or an interruption nothing more may be recorded.
+    if (m_pass == SetPass::kSearching && !m_search.m_keepSearching.load()) {
+        return Step::kStop;
+    }
+    // No choice of variants reaches past the first count - failing places: every chain that
+    // begins with them fails too, so the search goes back to the last of them.
+    for (std::int32_t i = 1; i < failing; ++i) {
+        chain.removeLast();
+        --m_depth;
+        if (m_depth == floor) {
+            return Step::kLevelDone;
+        }
+    }
+    chain.removeLast();
+    return Step::kNext;
+}
+
+bool MapChainSearch::nextChoice(std::int32_t floor) {
+    while (m_stack[static_cast<std::size_t>(m_depth)].componentIndex == 0) {
+        --m_depth;
+        if (m_depth == floor) {
+            return false;
+        }
+        m_search.m_cc->removeLast();
+    }
+    --m_stack[static_cast<std::size_t>(m_depth)].componentIndex;
+    if (m_target->isLoop && m_depth == 1) {
+        --m_choiceLimit;
+    }
+    return true;
+}
+
+bool MapChainSearch::endsAtTheEnd() const {
+    const CompoundComponent& chain = *m_search.m_cc;
+    return chain.endX() == 0 && chain.endY() == 0 && chain.endDir() == kF;
+}
+
+}  // namespace trelkan

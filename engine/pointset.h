@@ -1,0 +1,142 @@
+// A sparse set of signal states (x, y, direction) on a wrapping 1280 by 1280 plane, built for
+// millions of insertions, fast membership tests and an ordered walk with removal; and the block
+// allocator of fixed sizes that alone feeds it.
+//
+// Each direction's plane is cut into 5 by 5 tiles of 256 by 256 cells. A tile holds its points as
+// a sorted array of 16-bit keys in a block of 0.5, 1, 2 or 4 KB, and once it holds more than 2048
+// points as a bitmap of 8 KB: 2 bytes a point while sparse, 1 bit a cell once dense.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "run/target.h"
+
+namespace trelkan {
+
+// Hands out blocks of five fixed sizes, each class halved from the next larger one and the largest
+// cut from 1 MB chunks of the heap. A released block goes to the front of its class's free list;
+// halves are never joined again and chunks go back to the heap only with the allocator.
+class BlockAllocator {
+  public:
+    enum SizeClass : int { k512, k1K, k2K, k4K, k8K };
+    static constexpr int kClassCount = 5;
+    static constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
+
+    BlockAllocator() = default;
+    BlockAllocator(const BlockAllocator&) = delete;
+    BlockAllocator& operator=(const BlockAllocator&) = delete;
+
+    static constexpr std::size_t blockBytes(int sizeClass) { return std::size_t{512} << sizeClass; }
+
+    // Never null: a heap that refuses a chunk ends the program.
+    void* allocate(int sizeClass);
+    // The caller names the block's class.
+    void release(int sizeClass, void* block);
+
+    // Blocks of the class handed out and not released; a block halved for the class below
+    // counts there, as two halves.
+    std::int32_t used(int sizeClass) const { return m_used[static_cast<std::size_t>(sizeClass)]; }
+    std::int32_t free(int sizeClass) const { return m_free[static_cast<std::size_t>(sizeClass)]; }
+    // Bytes taken from the heap.
+    std::size_t chunkBytes() const { return m_chunks.size() * kChunkBytes; }
+    // Bytes in blocks handed out and not released.
+    std::size_t usedBytes() const;
+
+  private:
+    struct FreeBlock {
+        FreeBlock* next;
+    };
+
+    void addChunk();
+    void* popFree(int sizeClass);
+    void pushFree(int sizeClass, void* block);
+    void* splitLarger(int sizeClass);
+
+    std::array<FreeBlock*, kClassCount> m_freeLists{};
+    std::array<std::int32_t, kClassCount> m_used{};
+    std::array<std::int32_t, kClassCount> m_free{};
+    std::vector<std::unique_ptr<std::byte[]>> m_chunks;
+};
+
+// The program's one allocator of point-set blocks.
+BlockAllocator& pointSetAllocator();
+
+class PointSet {
+  public:
+    // The plane: x and y from -640 to 639, every other value wrapped onto it modulo 1280.
+    static constexpr std::int32_t kPlaneMin = -640;
+    static constexpr std::int32_t kPlaneSize = 1280;
+    static constexpr std::int32_t kTileSize = 256;
+    static constexpr std::int32_t kTilesAcross = kPlaneSize / kTileSize;
+    static constexpr std::int32_t kTileCount = 8 * kTilesAcross * kTilesAcross;
+    static constexpr std::int32_t kMaxSortedKeys = 2048;
+    static constexpr std::int32_t kBitmapCapacity = kTileSize * kTileSize;
+
+    explicit PointSet(BlockAllocator& allocator = pointSetAllocator());
+    // The blocks stay with the allocator, counted as used.
+    virtual ~PointSet() = default;
+    PointSet(const PointSet&) = delete;
+    PointSet& operator=(const PointSet&) = delete;
+
+    // state.dir must be 0 to 7.
+    void insert(const SignalState& state);
+    bool contains(const SignalState& state) const;
+
+    // The walk: tiles by direction, then tile row, then tile column; inside a tile by y, then
+    // x. Only one walk at a time; nothing but eraseAndNext may change the set during it. States
+    // come out on the plane: x and y from -640 to 639.
+    bool first(SignalState& state);
+    bool next(SignalState& state);
+    // Removes the state the walk stands on (its storage stays with the tile) and moves on.
+    bool eraseAndNext(SignalState& state);
+
+    std::int64_t size() const;
+
+    // Bytes of the blocks that the tiles hold.
+    std::size_t storageBytes() const;
+
+    // The capacity of the tile that holds the state: 0 without storage, 256 to 2048 sorted,
+    // 65536 as a bitmap.
+    std::int32_t tileCapacity(const SignalState& state) const;
+
+  private:
+    struct Tile {
+        std::int32_t count = 0;
+        std::int32_t capacity = 0;
+        void* storage = nullptr;
+    };
+
+    struct Walk {
+        std::int32_t tileIndex = kTileCount;
+        std::int32_t baseX = 0;
+        std::int32_t baseY = 0;
+        std::int32_t direction = 0;
+        std::int32_t position = 0;
+        std::uint32_t bitMask = 0;
+        std::int32_t bitIndex = 0;
+    };
+
+    static bool isBitmap(const Tile& tile) { return tile.capacity == kBitmapCapacity; }
+
+    void startTile(Tile& tile, std::uint16_t key);
+    void insertSorted(Tile& tile, std::uint16_t key);
+    void growSorted(Tile& tile);
+    void convertToBitmap(Tile& tile, std::uint16_t key);
+
+    bool enterTiles(SignalState& state);
+    bool enterTile(SignalState& state);
+    bool advanceInTile(SignalState& state);
+    bool eraseAndAdvanceInTile(SignalState& state);
+    bool seekSetBit(const std::uint32_t* words, std::int32_t word, std::uint32_t remaining);
+    SignalState walkState(std::uint32_t key) const;
+
+    BlockAllocator& m_allocator;
+    std::array<Tile, kTileCount> m_tiles{};
+    Walk m_walk;
+};
+
+}  // namespace trelkan

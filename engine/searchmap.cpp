@@ -1,0 +1,230 @@
+#include "engine/searchmap.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "catalogue/basiccomponent.h"
+#include "compound/componentvariant.h"
+#include "run/output.h"
+#include "run/search.h"
+
+namespace trelkan {
+namespace {
+
+SignalState outputOf(const BasicComponent& component, const SignalState& input) {
+    const Offset out = component.outOffset(input.dir);
+    return {wrapAdd(input.x, out.x), wrapAdd(input.y, out.y), component.outDir(input.dir)};
+}
+
+SignalState inputOf(const BasicComponent& component, const SignalState& output) {
+    const Offset back = component.backOffset(output.dir);
+    return {wrapAdd(output.x, back.x), wrapAdd(output.y, back.y), component.backDir(output.dir)};
+}
+
+// The cells common to every box; empty when there is none, or when one of them is empty.
+class BoxIntersection {
+  public:
+    void add(const Box& box) {
+        if (box.isEmpty()) {
+            m_empty = true;
+            return;
+        }
+        if (m_first) {
+            m_box = box;
+            m_first = false;
+            return;
+        }
+        m_box.minX = std::max(m_box.minX, box.minX);
+        m_box.maxX = std::min(m_box.maxX, box.maxX);
+        m_box.minY = std::max(m_box.minY, box.minY);
+        m_box.maxY = std::min(m_box.maxY, box.maxY);
+    }
+    Box result() const { return m_empty || m_first || m_box.isEmpty() ? Box::none() : m_box; }
+
+  private:
+    Box m_box;
+    bool m_first = true;
+    bool m_empty = false;
+};
+
+}  // namespace
+
+Box commonBoxAt(const BasicComponent& component, const SignalState& state) {
+    const Box box = component.bounds(state.dir);
+    return box.isEmpty() ? Box::none() : transformBox(state.x, state.y, kF, box);
+}
+
+std::int64_t spanArea(const Box& box) {
+    if (box.isEmpty()) {
+        return 0;
+    }
+    return (std::int64_t{box.maxX} - box.minX) * (std::int64_t{box.maxY} - box.minY);
+}
+
+SearchMap::SearchMap(const Search& search) : m_search(search), m_maxCells(search.m_maxCells) {
+    assert(!search.m_targets.empty());
+    const std::int32_t largestDelay = std::prev(search.m_targets.end())->dt;
+    assert(largestDelay >= 1);
+    m_half = (largestDelay + 1) / 2;
+    writeOutput("Creating search map...\n");
+    m_sets = std::vector<PointSet>(static_cast<std::size_t>(largestDelay) + 1);
+    m_sets[0].insert({0, 0, kF});
+    if (m_maxCells != 0) {
+        computeBaseBox();
+    }
+    growFromEnd();
+    for (const Target& target : search.m_targets) {
+        if (target.dt >= m_half) {
+            m_sets[static_cast<std::size_t>(target.dt)].insert(target.startState());
+        }
+    }
+    growFromStarts();
+    m_grownStates = totalStates();
+    pruneUpperHalf();
+    pruneLowerHalf();
+    writeOutput("Search map created\n");
+}
+
+// Every chain ends with some component whose output is (0, 0, F); a loop also starts with one
+// whose input is (0, 0, F).
+void SearchMap::computeBaseBox() {
+    BoxIntersection startBox;
+    BoxIntersection endBox;
+    bool allLoops = true;
+    for (const Target& target : m_search.m_targets) {
+        allLoops = allLoops && target.isLoop;
+    }
+    for (const BasicComponent* component : m_search.m_componentList) {
+        startBox.add(commonBoxAt(*component, {0, 0, kF}));
+        endBox.add(commonBoxAt(*component, inputOf(*component, {0, 0, kF})));
+    }
+    m_baseBox = endBox.result();
+    if (allLoops) {
+        m_baseBox.include(startBox.result());
+    }
+}
+
+bool SearchMap::fitsCellLimit(const BasicComponent& component, const SignalState& state) const {
+    if (m_maxCells == 0) {
+        return true;
+    }
+    return spanArea(unite(m_baseBox, commonBoxAt(component, state))) <= m_maxCells;
+}
+
+// Sets below the half hold the states that reach the end in exactly their time.
+void SearchMap::growFromEnd() {
+    for (std::int32_t t = 0; t < m_half; ++t) {
+        PointSet& from = m_sets[static_cast<std::size_t>(t)];
+        for (const BasicComponent* component : m_search.m_componentList) {
+            const std::int32_t later = t + component->dt();
+            if (later >= m_half) {
+                continue;
+            }
+            PointSet& to = m_sets[static_cast<std::size_t>(later)];
+            SignalState state;
+            for (bool more = from.first(state); more; more = from.next(state)) {
+                const SignalState input = inputOf(*component, state);
+                if (fitsCellLimit(*component, input)) {
+                    to.insert(input);
+                }
+            }
+        }
+    }
+}
+
+// Sets from the half on hold the states that some target's start reaches in the time between.
+void SearchMap::growFromStarts() {
+    const std::int32_t last = generations() - 1;
+    for (std::int32_t t = last; t >= m_half; --t) {
+        PointSet& from = m_sets[static_cast<std::size_t>(t)];
+        for (const BasicComponent* component : m_search.m_componentList) {
+            const std::int32_t earlier = t - component->dt();
+            if (earlier < m_half) {
+                continue;
+            }
+            PointSet& to = m_sets[static_cast<std::size_t>(earlier)];
+            SignalState state;
+            for (bool more = from.first(state); more; more = from.next(state)) {
+                if (fitsCellLimit(*component, state)) {
+                    to.insert(outputOf(*component, state));
+                }
+            }
+        }
+    }
+}
+
+// Upwards, so that each set is judged against the sets below it that are already pruned (or,
+// below the half, grown from the end).
+void SearchMap::pruneUpperHalf() {
+    const std::vector<BasicComponent*>& components = m_search.m_componentList;
+    for (std::int32_t t = m_half; t < generations(); ++t) {
+        PointSet& set = m_sets[static_cast<std::size_t>(t)];
+        SignalState state;
+        bool more = set.first(state);
+        while (more) {
+            const auto leadsOn = [&](const BasicComponent* component) {
+                const std::int32_t earlier = t - component->dt();
+                return earlier >= 0 && contains(earlier, outputOf(*component, state));
+            };
+            more = std::any_of(components.rbegin(), components.rend(), leadsOn)
+                       ? set.next(state)
+                       : set.eraseAndNext(state);
+        }
+    }
+}
+
+// Downwards, against the sets above that are already pruned; a target whose delay lies below the
+// half gets its start only now, so that nothing prunes it away.
+void SearchMap::pruneLowerHalf() {
+    const std::vector<BasicComponent*>& components = m_search.m_componentList;
+    for (std::int32_t t = m_half - 1; t >= 0; --t) {
+        PointSet& set = m_sets[static_cast<std::size_t>(t)];
+        SignalState state;
+        bool more = set.first(state);
+        while (more) {
+            const auto comesFrom = [&](const BasicComponent* component) {
+                const std::int64_t later = std::int64_t{t} + component->dt();
+                return later < generations() &&
+                       contains(static_cast<std::int32_t>(later), inputOf(*component, state));
+            };
+            more = std::any_of(components.rbegin(), components.rend(), comesFrom)
+                       ? set.next(state)
+                       : set.eraseAndNext(state);
+        }
+        insertTargetStarts(t);
+    }
+}
+
+void SearchMap::insertTargetStarts(std::int32_t delay) {
+    for (const Target& target : m_search.m_targets) {
+        if (target.dt == delay) {
+            m_sets[static_cast<std::size_t>(delay)].insert(target.startState());
+        }
+    }
+}
+
+std::int64_t SearchMap::totalStates() const {
+    std::int64_t total = 0;
+    for (const PointSet& set : m_sets) {
+        total += set.size();
+    }
+    return total;
+}
+
+std::int64_t SearchMap::largestGeneration() const {
+    std::int64_t largest = 0;
+    for (const PointSet& set : m_sets) {
+        largest = std::max(largest, set.size());
+    }
+    return largest;
+}
+
+std::size_t SearchMap::storageBytes() const {
+    std::size_t bytes = 0;
+    for (const PointSet& set : m_sets) {
+        bytes += set.storageBytes();
+    }
+    return bytes;
+}
+
+}  // namespace trelkan

@@ -1,0 +1,74 @@
+// The search map of the search-map mode: for every generation t up to the largest target delay,
+// the signal states from which a chain can still reach its end (0, 0, F) in exactly t generations,
+// grown from the end backwards and from the targets' starts forwards until the two halves meet,
+// then pruned from both sides. A chain search accepts a partial chain only while its state lies in
+// the map at its remaining time.
+//
+// The map is a necessary condition, never a sufficient one: states alias on the point sets'
+// wrapping plane, and whether variants can be chosen is decided later by the solver.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "catalogue/box.h"
+#include "engine/pointset.h"
+#include "run/target.h"
+
+namespace trelkan {
+
+class BasicComponent;
+class Search;
+
+// The box that every active variant of the component covers, put down with its input at the state;
+// empty when the variants have no cell in common.
+Box commonBoxAt(const BasicComponent& component, const SignalState& state);
+
+// The box measure of the cell limit while chains are pruned: width times height, each counted
+// without its last cell, so that it never exceeds the area of a chain holding the box.
+std::int64_t spanArea(const Box& box);
+
+class SearchMap {
+  public:
+    // Builds the map for the search's components, targets and cell limit, with its progress
+    // messages. The search must have at least one target.
+    explicit SearchMap(const Search& search);
+
+    bool contains(std::int32_t timeLeft, const SignalState& state) const {
+        return m_sets[static_cast<std::size_t>(timeLeft)].contains(state);
+    }
+
+    // Generations held: the largest target delay plus one.
+    std::int32_t generations() const { return static_cast<std::int32_t>(m_sets.size()); }
+    std::int64_t stateCount(std::int32_t timeLeft) const {
+        return m_sets[static_cast<std::size_t>(timeLeft)].size();
+    }
+    std::int64_t totalStates() const;
+    // The states before the pruning: the most the map ever held.
+    std::int64_t grownStates() const { return m_grownStates; }
+    std::int64_t largestGeneration() const;
+    // Bytes of point-set blocks that the map holds.
+    std::size_t storageBytes() const;
+
+  private:
+    void computeBaseBox();
+    // Whether a chain that passes through the component put down at the state can still keep to
+    // the cell limit, judged with the base box.
+    bool fitsCellLimit(const BasicComponent& component, const SignalState& state) const;
+    void growFromEnd();
+    void growFromStarts();
+    void pruneUpperHalf();
+    void pruneLowerHalf();
+    void insertTargetStarts(std::int32_t delay);
+
+    const Search& m_search;
+    std::vector<PointSet> m_sets;
+    // Generations below this one are grown from the end, the others from the targets' starts.
+    std::int32_t m_half = 0;
+    std::int32_t m_maxCells = 0;
+    std::int64_t m_grownStates = 0;
+    // Cells that every chain of the search covers anyway.
+    Box m_baseBox = Box::none();
+};
+
+}  // namespace trelkan
