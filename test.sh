@@ -1,10 +1,10 @@
 #!/bin/sh
 # Builds trelkan and runs every test twice: in an optimised build with warnings as errors, and
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes the target-script parser.
 set -eu
 root=$(cd "$(dirname "$0")" && pwd)
 . "$root/tools/packages.sh"
-ensure_packages cmake g++ make libgtest-dev
+ensure_packages cmake g++ make libgtest-dev clang "$(clang_runtime_package)"
 offer_packages golly  # bgolly, for the cross-check of the Life engine
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -17,4 +17,22 @@ build_quietly "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_
     -DTRELKAN_WERROR=ON -DTRELKAN_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build/sanitize" -j "$jobs" --output-on-failure --timeout 900
+echo "== fuzzing the target-script parser"
+build_target_quietly "$root/build/fuzz" trelkan_targetscript_fuzz -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DTRELKAN_FUZZ=ON \
+    -DTRELKAN_TESTS=OFF -DTRELKAN_BENCHMARKS=OFF
+# New inputs go to a scratch directory; the seeds in the repository stay as they are. A failing
+# input is saved in build/fuzz/ and ends the run.
+found=$(mktemp -d)
+mkdir "$found/corpus"
+trap 'rm -rf "$found"' EXIT
+if ! "$root/build/fuzz/trelkan_targetscript_fuzz" -max_total_time="${TRELKAN_FUZZ_SECONDS:-60}" \
+    -dict="$root/tests/run/targetscript.dict" -timeout=30 -rss_limit_mb=4096 -close_fd_mask=3 \
+    -print_final_stats=1 -artifact_prefix="$root/build/fuzz/" "$found/corpus" \
+    "$root/tests/run/targetscript_corpus" >"$found/log" 2>&1; then
+    grep -v "^#" "$found/log" | tail -40 >&2
+    echo "The fuzzer found a failing input: see build/fuzz/" >&2
+    exit 1
+fi
+grep -E "^(Done|stat::new_units_added)" "$found/log"
 echo "== all tests passed"

@@ -1,4 +1,5 @@
 // The two forms in which a chain is reported: its line of text and its cells in the pattern file.
+#include <algorithm>
 #include <vector>
 
 #include "compound/compoundcomponent.h"
@@ -42,23 +43,46 @@ void CompoundComponent::writePattern(bool keepOrientation) const {
     const std::int32_t rowLast = alongX ? box.maxY : box.maxX;
     const std::int32_t cellFirst = alongX ? box.minX : box.minY;
     const std::int32_t cellLast = alongX ? box.maxX : box.maxY;
+
+    // The places by the first row their box meets. A catalogue's test pattern has tens of
+    // thousands of places over tens of thousands of rows: each row asks only the places whose box
+    // meets it, found by a sweep, rather than every place.
+    struct Span {
+        std::int32_t firstRow;
+        std::int32_t lastRow;
+        std::int32_t firstCell;
+        std::int32_t lastCell;
+        const ShiftedComponent* place;
+    };
+    std::vector<Span> spans;
+    spans.reserve(static_cast<std::size_t>(m_count));
+    for (std::int32_t i = 0; i < m_count; ++i) {
+        const ShiftedComponent& place = m_list[static_cast<std::size_t>(i)];
+        const Box placed = place.placedBox();
+        if (placed.isEmpty()) {
+            continue;
+        }
+        spans.push_back(alongX ? Span{placed.minY, placed.maxY, placed.minX, placed.maxX, &place}
+                               : Span{placed.minX, placed.maxX, placed.minY, placed.maxY, &place});
+    }
+    std::stable_sort(spans.begin(), spans.end(),
+                     [](const Span& a, const Span& b) { return a.firstRow < b.firstRow; });
+
     std::vector<bool> row(static_cast<std::size_t>(cellLast - cellFirst + 1));
+    std::vector<const Span*> meeting;
+    std::size_t nextSpan = 0;
     RleWriter& writer = patternWriter();
     for (std::int32_t r = rowFirst; r <= rowLast; ++r) {
+        while (nextSpan < spans.size() && spans[nextSpan].firstRow <= r) {
+            meeting.push_back(&spans[nextSpan++]);
+        }
+        std::erase_if(meeting, [r](const Span* span) { return span->lastRow < r; });
         std::fill(row.begin(), row.end(), false);
-        // Only the places whose box meets this row are asked, and only within their box.
-        for (std::int32_t i = 0; i < m_count; ++i) {
-            const ShiftedComponent& place = m_list[static_cast<std::size_t>(i)];
-            const Box placed = place.placedBox();
-            const bool meets = alongX ? (r >= placed.minY && r <= placed.maxY)
-                                      : (r >= placed.minX && r <= placed.maxX);
-            if (!meets) {
-                continue;
-            }
-            const std::int32_t from = std::max(alongX ? placed.minX : placed.minY, cellFirst);
-            const std::int32_t to = std::min(alongX ? placed.maxX : placed.maxY, cellLast);
+        for (const Span* span : meeting) {
+            const std::int32_t from = std::max(span->firstCell, cellFirst);
+            const std::int32_t to = std::min(span->lastCell, cellLast);
             for (std::int32_t c = from; c <= to; ++c) {
-                if (alongX ? place.isImageCell(c, r) : place.isImageCell(r, c)) {
+                if (alongX ? span->place->isImageCell(c, r) : span->place->isImageCell(r, c)) {
                     row[static_cast<std::size_t>(c - cellFirst)] = true;
                 }
             }

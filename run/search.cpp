@@ -150,12 +150,6 @@ void Search::runMapMode() {
     runComponentSets(*this, mode);
 }
 
-void Search::generateTestPattern() {
-    m_register = std::make_unique<ComponentRegister>(kDefinitionFile);
-    m_register->prepare(0, 0, false, false);
-    closeFiles();
-}
-
 void Search::collectActiveComponents() {
     m_componentList.clear();
     for (std::int32_t i = 0; i < m_register->componentCount(); ++i) {

@@ -107,6 +107,9 @@ class Search {
     void writeCompletionLine() const;
     void reportStatistics() const;
     void printResultLine(CompoundComponent& chain, std::int32_t setNumber);
+    // The test pattern: the grid of every variant and every allowed pair, then the sequences.
+    void drawVariantGrid();
+    void drawSequences();
     void keepResult(std::unique_ptr<CompoundComponent> result);
     std::unique_ptr<CompoundComponent> takeSmallestResult();
     void pruneResults();

@@ -80,6 +80,10 @@ struct PointPair {
     Point end;
 };
 
+// Every combination of the variables' values makes a target; a script that would make more
+// is refused before it makes any, rather than keeping the user waiting for billions of them.
+constexpr std::int64_t kMaxScriptCombinations = 1000000;
+
 // Nested "(" and unary "-" recurse; a long enough script would otherwise exhaust the stack.
 constexpr int kMaxNesting = 1000;
 
@@ -101,6 +105,11 @@ class ScriptParser {
     bool run(Search& search) {
         if (!parseAssignments()) {
             return reportError();
+        }
+        if (!combinationsWithinLimit()) {
+            writeError(formatMessage("Too many targets: over %lld combinations of the variables\n",
+                                     static_cast<long long>(kMaxScriptCombinations)));
+            return false;
         }
         const std::size_t pointsBegin = m_pos;
         do {
@@ -149,6 +158,19 @@ class ScriptParser {
         return true;
     }
     bool isDigitNext() const { return !atEnd() && m_text[m_pos] >= '0' && m_text[m_pos] <= '9'; }
+
+    // The ranges' widths multiplied, stopping as soon as the limit is passed: 26 ranges of 2^32
+    // values each would overflow any integer.
+    bool combinationsWithinLimit() const {
+        std::int64_t combinations = 1;
+        for (const Variable& v : m_variables) {
+            combinations *= std::int64_t{v.upper} - v.lower + 1;
+            if (combinations > kMaxScriptCombinations) {
+                return false;
+            }
+        }
+        return true;
+    }
 
     bool reportError() const {
         assert(m_pos <= m_text.size());

@@ -54,3 +54,30 @@ build_quietly() {
         exit 1
     fi
 }
+
+# Configures and builds one target quietly, as build_quietly does for all.
+build_target_quietly() {
+    dir=$1
+    target=$2
+    shift 2
+    mkdir -p "$dir"
+    if ! { cmake -S "$root" -B "$dir" "$@" &&
+        cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" --target "$target"; } \
+        >"$dir/build.log" 2>&1; then
+        cat "$dir/build.log" >&2
+        echo "Build failed in $dir" >&2
+        exit 1
+    fi
+}
+
+# The package of clang's runtime libraries (libFuzzer among them), which carries clang's major
+# version in its name: from the installed clang, or else from the one Debian would install.
+clang_runtime_package() {
+    if command -v clang++ >/dev/null 2>&1; then
+        major=$(clang++ -dumpversion | cut -d. -f1)
+    else
+        major=$(apt-cache policy clang 2>/dev/null |
+            sed -n 's/^ *Candidate: \([0-9]*:\)\{0,1\}\([0-9]*\).*/\2/p')
+    fi
+    echo "libclang-rt-${major:-14}-dev"
+}

@@ -109,7 +109,9 @@ TEST(CommandLine, ExtremeNumbersStayBounded) {
 
 TEST(CommandLine, PatternFileWithoutPeriodDrawsTheCatalogueWithoutTargets) {
     const RunResult result = runWithCatalogue({"-o", "out.rle"});
-    EXPECT_EQ(result.out, "Loaded 1 components, 1 variants\nPrepared 1 components, 1 variants\n");
+    EXPECT_EQ(result.out,
+              "Loaded 1 components, 1 variants\nPrepared 1 components, 1 variants\n"
+              "Generating test pattern...\n");
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.status, 0);
 }
@@ -136,6 +138,31 @@ TEST(CommandLine, ScriptErrorsEndWithUsage) {
                               kUsage);
     EXPECT_EQ(result.status, 0);
     EXPECT_FALSE(box.read("out.rle").has_value());
+}
+
+TEST(CommandLine, ScriptParseErrorsPutTheCaretWhereParsingStopped) {
+    Sandbox box;
+    writeCatalogue(box, kOneComponent);
+    const std::string invalid = std::string("Invalid argument for -e switch\n") + kUsage;
+    EXPECT_EQ(box.run({"-p", "10", "-e", "F10[0,0]X"}).err,
+              "'..' expected\nExtra characters at the end of the line\n"
+              "Extended target parsing error\nF10[0,0]X\n........^\n" +
+                  invalid);
+    EXPECT_EQ(box.run({"-p", "10", "-e", ""}).err,
+              "Extended target parsing error\n\n^\n" + invalid);
+    EXPECT_EQ(box.run({"-p", "10", "-e", "F10[ 0,0]"}).err,
+              "Extended target parsing error\nF10[ 0,0]\n....^\n" + invalid);
+}
+
+TEST(CommandLine, ScriptWithTooManyCombinationsEndsWithUsage) {
+    Sandbox box;
+    writeCatalogue(box, kOneComponent);
+    const RunResult result = box.run({"-p", "10", "-e", "(a=1..100000,b=1..100000)F10[a,b]"});
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, std::string("Too many targets: over 1000000 combinations of the "
+                                      "variables\nInvalid argument for -e switch\n") +
+                              kUsage);
+    EXPECT_EQ(result.status, 0);
 }
 
 TEST(CommandLine, LaterValueWins) {

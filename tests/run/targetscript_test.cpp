@@ -115,6 +115,25 @@ TEST(TargetScriptRanges, OdometerTurnsAFastestAndKeepsTargetsBeforeAnError) {
     EXPECT_EQ(runScript("(a=2147483646..2147483647)F1[a,0]").targets.size(), 2u);
 }
 
+TEST(TargetScriptRanges, MoreThanAMillionCombinationsAreRefusedBeforeAnyTarget) {
+    const std::string refusal = "Too many targets: over 1000000 combinations of the variables\n";
+    for (const char* script : {"(a=0..1000000)F1[a,0]", "(a=1..1000,b=1..1001)F1[a,b]",
+                               "(a=-2147483648..2147483647)F1[a,0]",
+                               "(a=0..1,b=0..1,c=0..1,d=0..1,e=0..1,f=0..1,g=0..1,h=0..1,i=0..1,"
+                               "j=0..1,k=0..1,m=0..1,n=0..1,o=0..1,q=0..1,r=0..1,s=0..1,v=0..1,"
+                               "w=0..1,z=0..1)F1[a,0]"}) {
+        const ScriptRun run = runScript(script);
+        EXPECT_FALSE(run.accepted) << script;
+        EXPECT_EQ(run.errors, refusal) << script;
+        EXPECT_TRUE(run.targets.empty()) << script;
+    }
+    // A million exactly is evaluated; with no delay every target is dropped.
+    const ScriptRun run = runScript("(a=1..1000,b=1..1000)F0[a,b]");
+    EXPECT_TRUE(run.accepted);
+    EXPECT_EQ(run.errors, "");
+    EXPECT_TRUE(run.targets.empty());
+}
+
 TEST(TargetScriptArithmetic, OperatorsPrecedenceSignsAndWrapAround) {
     // clang-format off
     const std::vector<std::pair<std::string, std::int32_t>> cases = {
