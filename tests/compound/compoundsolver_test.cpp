@@ -32,6 +32,13 @@ void* operator new(std::size_t size) {
     }
     throw std::bad_alloc();
 }
+// The standard library's temporary buffers come from here; they go back through the deletes below.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (g_countAllocations) {
+        ++g_allocations;
+    }
+    return std::malloc(size == 0 ? 1 : size);
+}
 // Not inlined: GCC would take the free, inlined into a delete expression, for a mismatch.
 [[gnu::noinline]] void operator delete(void* memory) noexcept {
     std::free(memory);
