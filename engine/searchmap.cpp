@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 
 #include "catalogue/basiccomponent.h"
 #include "compound/componentvariant.h"

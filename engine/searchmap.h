@@ -49,6 +49,8 @@ class SearchMap {
     std::int64_t largestGeneration() const;
     // Bytes of point-set blocks that the map holds.
     std::size_t storageBytes() const;
+    // The cells that every chain covers anyway, when the cell limit is on.
+    const Box& baseBox() const { return m_baseBox; }
 
   private:
     void computeBaseBox();

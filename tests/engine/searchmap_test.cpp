@@ -99,6 +99,18 @@ TEST_F(SearchMapTest, CellLimitSkipsStatesOnlyWhenGiven) {
     EXPECT_EQ(limited->totalStates(), 0);
 }
 
+TEST_F(SearchMapTest, BaseBoxHoldsTheLastComponentAndForLoopsTheFirst) {
+    // Both components cover three cells from their input to the right in two rows: the last one
+    // starts a cell before the end, the first one of a loop at the end.
+    m_search.m_maxCells = 1000;
+    m_search.addTarget(0, 0, 4, kF);
+    EXPECT_EQ(build()->baseBox(), (Box{-1, 2, -1, 0}));
+    m_search.addTarget(3, 0, 4, kF);
+    EXPECT_EQ(build()->baseBox(), (Box{-1, 1, -1, 0}));
+    m_search.m_maxCells = 0;
+    EXPECT_TRUE(build()->baseBox().isEmpty());
+}
+
 TEST_F(SearchMapTest, StatesFarFromTheOriginWrapOntoThePlane) {
     // Two steps of one cell never carry the signal 1282 cells, but on the wrapping plane the start
     // is the same state as two cells away: the map is a necessary condition only.
