@@ -8,11 +8,7 @@ namespace trelkan::builder {
 namespace {
 
 using testing::PictureDrawing;
-
-Picture pictureOf(const PictureDrawing& drawing) {
-    std::string error;
-    return *Picture::fromPattern(drawing.pattern(), error);
-}
+using testing::pictureOf;
 
 TEST(ClustersTest, EnvelopesWithFourEmptyColumnsBetweenAreOneConduit) {
     PictureDrawing drawing;

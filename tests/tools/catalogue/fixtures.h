@@ -10,6 +10,7 @@
 #include "life/rlepattern.h"
 #include "tools/catalogue/cellgroups.h"
 #include "tools/catalogue/drawnconduit.h"
+#include "tools/catalogue/picture.h"
 
 namespace trelkan::builder::testing {
 
@@ -79,5 +80,11 @@ class PictureDrawing {
   private:
     std::vector<StateCell> m_cells;
 };
+
+// The drawing read as the collection's picture; the drawings of the tests always read.
+inline Picture pictureOf(const PictureDrawing& drawing) {
+    std::string error;
+    return *Picture::fromPattern(drawing.pattern(), error);
+}
 
 }  // namespace trelkan::builder::testing
