@@ -86,6 +86,7 @@ bool CellMap::readImage(std::string_view rleText) {
     width = std::max(width, runLength);
     if (width * rows > kMaxCells) {
         std::fputs("RLE too big", stderr);
+        m_tooBig = true;
         return false;
     }
 

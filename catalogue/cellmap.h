@@ -41,7 +41,10 @@ class CellMap {
     std::int32_t originRow() const { return m_dy; }
     std::int32_t width() const { return m_width; }
     std::int32_t height() const { return m_height; }
+    // Only a text that was refused leaves a map empty: every image read has a cell at least.
     bool isEmpty() const { return m_image.empty(); }
+    // The text was refused as too big; its message has no line end.
+    bool isTooBig() const { return m_tooBig; }
 
   private:
     bool readImage(std::string_view rleText);
@@ -52,6 +55,7 @@ class CellMap {
     std::vector<std::uint8_t> m_image;
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
+    bool m_tooBig = false;
 };
 
 }  // namespace trelkan

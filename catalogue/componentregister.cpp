@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdio>
 #include <cstdlib>
 
 #include "catalogue/actree.h"
@@ -393,8 +394,30 @@ ComponentVariant* ComponentRegister::parseVariant(BasicComponent& component) {
         writeOutput("Invalid variant usage\n");
         return nullptr;
     }
-    return &addVariant(component, std::string(*name), *period, *maxCompression, minCompression,
-                       *type, std::move(image), std::move(usage));
+    // A map read by this line (not shared) and refused has just said so on the error stream.
+    const bool imageRead = image.use_count() == 1;
+    const bool usageRead = usage.use_count() == 1;
+    const bool lineOpen =
+        usageRead && usage->isEmpty() ? usage->isTooBig() : imageRead && image->isTooBig();
+    ComponentVariant& variant =
+        addVariant(component, std::string(*name), *period, *maxCompression, minCompression, *type,
+                   std::move(image), std::move(usage));
+    if (!variant.isUsable()) {
+        reportUnusable(variant, lineOpen);
+    }
+    return &variant;
+}
+
+void ComponentRegister::reportUnusable(const ComponentVariant& variant, bool lineOpen) {
+    const bool image = variant.imageMap()->isEmpty();
+    const bool usage = variant.usageMap()->isEmpty();
+    const std::string message =
+        formatMessage("%sVariant %s is never placed: its %s could not be read\n",
+                      lineOpen ? "\n" : "", variant.name().c_str(),
+                      image && usage ? "image and usage map"
+                      : image        ? "image"
+                                     : "usage map");
+    std::fputs(message.c_str(), stderr);
 }
 
 std::shared_ptr<const CellMap> ComponentRegister::parseCellMap(bool wantImage) {

@@ -112,6 +112,9 @@ class ComponentRegister {
     BasicComponent* parseComponent();
     ComponentVariant* parseVariant(BasicComponent& component);
     std::shared_ptr<const CellMap> parseCellMap(bool wantImage);
+    // Says on the error stream that a variant whose map was refused is never placed; lineOpen:
+    // the refusal's message ("RLE too big") ended without a line end.
+    static void reportUnusable(const ComponentVariant& variant, bool lineOpen);
     std::optional<std::string> readRleText(LineReader& image);
     bool parseInteger(std::int32_t minimum, std::int32_t maximum, std::int32_t& value);
     // parseInteger, followed on failure by the field's own message.

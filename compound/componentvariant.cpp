@@ -73,7 +73,7 @@ bool ComponentVariant::updateActivity(std::int32_t period, std::int32_t compress
     const bool compressionFits =
         compression == 0 || (compression >= m_maxCompression &&
                              (m_minCompression == 0 || compression <= m_minCompression));
-    m_active = periodFits && compressionFits;
+    m_active = isUsable() && periodFits && compressionFits;
     return m_active;
 }
 

@@ -50,6 +50,9 @@ class ComponentVariant {
     bool typeU() const { return m_typeU; }
     bool typeX() const { return m_typeX; }
     bool isActive() const { return m_active; }
+    // Both maps were read: a variant whose image or usage map was refused is never active, since
+    // an empty map would let it overlap anything.
+    bool isUsable() const { return !m_imageMap->isEmpty() && !m_usageMap->isEmpty(); }
     bool isCacheReady() const { return m_cacheReady; }
 
     // The box of the image map turned by orientation o about the variant's origin.

@@ -45,17 +45,6 @@ const std::string kNothingTakesPart =
     "Building Aho/Corasick tree...\n"
     "Tree built: 1 nodes, 1 sequences, complete to depth 10\n";
 
-// The same with an image that could not be read: the overlap test looks only inside the image,
-// so every chain of the component can be realised, and the component alone is a loop.
-const std::string kEverythingFits =
-    "Prepared 1 components, 1 variants\n"
-    "Building Aho/Corasick tree...\n"
-    "Tree built: 0 nodes, 0 sequences, complete to depth 10\n"
-    "Counting component sets...\n"
-    "Found 1 component sets\n"
-    "Searching...\n"
-    "*** (1 @ 1) v1\n";
-
 const std::string kLoadedOne = "Loaded 1 components, 1 variants\n";
 
 TEST(DefinitionFile, MissingFile) {
@@ -179,7 +168,9 @@ TEST(DefinitionFile, RleImages) {
     const std::string line = components("a F 10 0 0\n v1 1 1 0 GS image.rle 0 0 block.rle 0 0\n");
     const std::string fault = "data/data.ini:3: Syntax error in variant definition\n";
     const std::string read = kLoadedOne + kNothingTakesPart;
-    const std::string unread = kLoadedOne + kEverythingFits;
+    // A variant whose image was refused is never placed: its empty map would overlap nothing.
+    const std::string unread = read;
+    const std::string never = "Variant v1 is never placed: its image could not be read\n";
     // Comment and header lines before the data are skipped; data may span lines.
     expectLoaded(load(line, {{"image.rle", "#N name\nx = 3, y = 2\nbo$\n\n3o!\n"}}), read);
     expectFatal(load(line, {{"image.rle", "x = 1, y = 1\n3o$\n"}}),
@@ -187,14 +178,57 @@ TEST(DefinitionFile, RleImages) {
     expectFatal(load(line, {{"image.rle", ""}}),
                 "Invalid image file: image.rle\nInvalid variant image\n" + fault);
     // Faults inside the pattern text are reported on standard error and are not fatal.
-    expectLoaded(load(line, {{"image.rle", "2o 3b!\n"}}), unread, "Error reading RLE\n");
-    expectLoaded(load(line, {{"image.rle", "3A!\n"}}), unread, "Error reading RLE\n");
+    expectLoaded(load(line, {{"image.rle", "2o 3b!\n"}}), unread, "Error reading RLE\n" + never);
+    expectLoaded(load(line, {{"image.rle", "3A!\n"}}), unread, "Error reading RLE\n" + never);
     expectLoaded(load(line, {{"image.rle", "100o$98$!\n"}}), read);
-    expectLoaded(load(line, {{"image.rle", "101o$98$!\n"}}), unread, "RLE too big");
+    // "RLE too big" has no line end of its own.
+    expectLoaded(load(line, {{"image.rle", "101o$98$!\n"}}), unread, "RLE too big\n" + never);
     // Huge run counts neither wrap around nor overflow.
-    expectLoaded(load(line, {{"image.rle", "4294967297o!\n"}}), unread, "RLE too big");
+    expectLoaded(load(line, {{"image.rle", "4294967297o!\n"}}), unread, "RLE too big\n" + never);
     expectLoaded(load(line, {{"image.rle", "99999999999999999999999$o!\n"}}), unread,
-                 "RLE too big");
+                 "RLE too big\n" + never);
+}
+
+// A map that could not be read is empty; a variant with one would overlap nothing and be drawn
+// as nothing, so it is never placed, and standard error says so once.
+TEST(DefinitionFile, UnreadableMapsAreNeverPlaced) {
+    const std::string block = "x = 2, y = 2, rule = B3/S23\n2o$2o!\n";
+    const std::string blank = "x = 2, y = 2, rule = B3/S23\n2o $2o!\n";
+    const std::string huge = "101o$98$!\n";
+    const std::string turn = "[Components]\nturn L 64 12 -33\n";
+    struct Case {
+        std::string variants;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {" turn1 1 1 0 GS blank.rle 0 0 blank.rle 0 0\n",
+         "Error reading RLE\nError reading RLE\n"
+         "Variant turn1 is never placed: its image and usage map could not be read\n"},
+        {" turn1 1 1 0 GS block.rle 0 0 huge.rle 0 0\n",
+         "RLE too big\nVariant turn1 is never placed: its usage map could not be read\n"},
+        {" turn1 1 1 0 GS huge.rle 0 0 block.rle 0 0\n turn2 1 1 0 GS =turn1 =turn1\n",
+         "RLE too big\nVariant turn1 is never placed: its image could not be read\n"
+         "Variant turn2 is never placed: its image could not be read\n"},
+    };
+    for (const Case& c : cases) {
+        Sandbox box;
+        box.write("data/data.ini", turn + c.variants + "[Pairs]\n[Sequences]\n");
+        box.write("block.rle", block);
+        box.write("blank.rle", blank);
+        box.write("huge.rle", huge);
+        const RunResult result = box.run({"-p", "256", "-u", "256"});
+        EXPECT_EQ(result.err, c.err) << c.variants;
+        EXPECT_NE(result.out.find("Prepared 0 components, 0 variants\n"), std::string::npos)
+            << result.out;
+        EXPECT_EQ(result.out.find("***"), std::string::npos) << result.out;
+    }
+    // With the block read, the four turns close a loop.
+    Sandbox box;
+    box.write("data/data.ini",
+              turn + " turn1 1 1 0 GS block.rle 0 0 block.rle 0 0\n" + "[Pairs]\n[Sequences]\n");
+    box.write("block.rle", block);
+    const RunResult result = box.run({"-p", "256", "-u", "256"});
+    EXPECT_NE(result.out.find(") turn1 turn1 turn1 turn1\n"), std::string::npos) << result.out;
 }
 
 TEST(DefinitionFile, RleTextRoom) {
