@@ -31,6 +31,12 @@ class CompoundComponent {
     // smallest area. Allocates nothing.
     virtual std::int32_t compose(bool minimise);
 
+    // Whether the chain's last output leaves the chain at a target: then it must be a Herschel
+    // that any conduit can take, so compose keeps no variant at the last place whose output
+    // still carries the tail block. Loops and partial chains leave it off.
+    void setOpenEnd(bool openEnd) { m_openEnd = openEnd; }
+    bool openEnd() const { return m_openEnd; }
+
     // A copy without solver storage that starts at the origin with input direction dir.
     virtual std::unique_ptr<CompoundComponent> copyAt(int dir) const;
 
@@ -87,6 +93,7 @@ class CompoundComponent {
     bool setUpPlace(std::int32_t d, bool minimise, const Box& cores, std::int32_t& nextSlot);
     void fillCandidates(std::int32_t d, bool minimise, const Box& cores);
     void keepSelfFollowers(std::int32_t d);
+    void keepCleanOutputs(std::int32_t d);
     void fillMatrix(std::int32_t d);
     bool eliminateUnsupported(std::int32_t d);
     bool eliminateUnsupporting(std::int32_t d);
@@ -147,6 +154,7 @@ class CompoundComponent {
     std::vector<ComponentSlot> m_componentVector;
     std::vector<std::uint8_t> m_variantMatrix;
     std::int32_t m_slotCount = 0;
+    bool m_openEnd = false;
 };
 
 }  // namespace trelkan

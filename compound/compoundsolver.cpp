@@ -124,6 +124,9 @@ bool CompoundComponent::setUpPlace(std::int32_t d, bool minimise, const Box& cor
     if (leadsInto(here, here)) {
         keepSelfFollowers(d);
     }
+    if (m_openEnd && d == m_count - 1) {
+        keepCleanOutputs(d);
+    }
     if (slot.alive == 0) {
         return false;
     }
@@ -198,6 +201,20 @@ void CompoundComponent::keepSelfFollowers(std::int32_t d) {
         VariantSlot& candidate = variantSlot(s);
         const ComponentVariant& variant = *here.variantAt(candidate.variantIndex);
         if (!catalogue.canFollow(variant, variant)) {
+            candidate.alive = false;
+            --slot.alive;
+        }
+    }
+}
+
+// The last place of a chain that ends at a target gives out the chain's output: a variant whose
+// output carries the tail block needs an R variant after it, which the chain does not have.
+void CompoundComponent::keepCleanOutputs(std::int32_t d) {
+    const ShiftedComponent& here = place(d);
+    ComponentSlot& slot = componentSlot(d);
+    for (std::int32_t s = slot.begin; s < slot.end; ++s) {
+        VariantSlot& candidate = variantSlot(s);
+        if (candidate.alive && here.variantAt(candidate.variantIndex)->typeU()) {
             candidate.alive = false;
             --slot.alive;
         }

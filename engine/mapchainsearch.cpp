@@ -142,6 +142,7 @@ MapChainSearch::Step MapChainSearch::completeChain(std::int32_t floor) {
         chain.removeLast();
         return Step::kNext;
     }
+    chain.setOpenEnd(!loop);
     const std::int32_t failing = chain.compose(m_minimise);
     ++m_search.m_statistics.composeCalls;
     if (failing == 0 && m_pass == SetPass::kSearching) {

@@ -198,6 +198,7 @@ SetOrdering::Outcome SetOrdering::popLevels(std::int32_t levels, bool countDown)
 
 SetOrdering::Outcome SetOrdering::checkPartialChain() {
     fillChain();
+    m_search.m_cc->setOpenEnd(false);
     const std::int32_t failing = m_search.m_cc->compose(false);
     ++m_search.m_statistics.partialChecks;
     m_levelsSinceCheck = 0;
@@ -215,6 +216,7 @@ SetOrdering::Outcome SetOrdering::completeChain() {
     const std::int32_t maxCells = m_search.m_maxCells;
     const std::int32_t excess = maxCells != 0 ? chain.excessFrom(maxCells) : 0;
     if (excess == 0) {
+        chain.setOpenEnd(!m_target.isLoop);
         failing = chain.compose(m_minimise);
         ++m_search.m_statistics.composeCalls;
         m_levelsSinceCheck = 0;

@@ -464,9 +464,11 @@ class Model {
 
 class Realiser {
   public:
-    // The sequence is put down from the origin, facing F.
-    Realiser(const Model& model, const std::vector<int>& sequence)
-        : m_model(model), m_sequence(sequence) {
+    // The sequence is put down from the origin, facing F. A chain with an open end gives its
+    // output out at a target: its last variant may not be of type U, whose output still needs
+    // an R variant.
+    Realiser(const Model& model, const std::vector<int>& sequence, bool openEnd = false)
+        : m_model(model), m_sequence(sequence), m_openEnd(openEnd) {
         State state;
         for (int c : sequence) {
             m_in.push_back(state);
@@ -493,7 +495,8 @@ class Realiser {
     }
 
     bool admits(const std::vector<int>& variants) const {
-        if (variants.size() != m_sequence.size()) {
+        if (variants.size() != m_sequence.size() ||
+            (m_openEnd && !variants.empty() && !endsClean(variants.back()))) {
             return false;
         }
         for (std::size_t j = 0; j < variants.size(); ++j) {
@@ -544,6 +547,9 @@ class Realiser {
             if (m_best && !m_minimise) {
                 return;
             }
+            if (m_openEnd && k + 1 == m_sequence.size() && !endsClean(v)) {
+                continue;
+            }
             bool fits = coexist(k, v, k, v);
             for (std::size_t i = 0; fits && i < k; ++i) {
                 fits = coexist(i, m_choice[i], k, v);
@@ -561,8 +567,11 @@ class Realiser {
         }
     }
 
+    bool endsClean(int v) const { return m_model.variant(v).type.find('U') == std::string::npos; }
+
     const Model& m_model;
     std::vector<int> m_sequence;
+    bool m_openEnd = false;
     std::vector<State> m_in;
     std::vector<State> m_out;
     std::vector<int> m_choice;
@@ -809,6 +818,8 @@ struct Candidate {
     bool linearPasses = false;
     LoopVerdict loopVerdict = LoopVerdict::kFails;
     bool expected = false;
+    // Open chains: realisable only with a variant of type U at the end.
+    bool onlyWithOpenOutput = false;
 };
 
 std::vector<int> leastRotation(const std::vector<int>& sequence) {
@@ -895,10 +906,12 @@ class BruteForce {
         }
         Candidate& candidate = m_candidates[key];
         candidate.sequence = key;
-        Realiser realiser(m_model, key);
+        Realiser realiser(m_model, key, !m_run.loops);
         const std::optional<long long> area = realiser.solve(m_withAreas);
         candidate.realisable = area.has_value();
         candidate.minArea = area.value_or(0);
+        candidate.onlyWithOpenOutput =
+            !m_run.loops && !area && Realiser(m_model, key).solve(false).has_value();
         bool allowed = true;
         if (m_run.loops) {
             // Every rotation is the same loop, but the search builds only those that begin with
@@ -1002,6 +1015,7 @@ struct Tally {
     int seamRejected = 0;
     int seamRejectedUnlisted = 0;
     int overCellLimit = 0;
+    int uEndRejected = 0;
     // Partial chains that the searches put to the solver, where the program reports it.
     long long partialChecks = 0;
     bool countersSeen = false;
@@ -1019,6 +1033,7 @@ struct Tally {
         seamRejected += o.seamRejected;
         seamRejectedUnlisted += o.seamRejectedUnlisted;
         overCellLimit += o.overCellLimit;
+        uEndRejected += o.uEndRejected;
         partialChecks += o.partialChecks;
         countersSeen = countersSeen || o.countersSeen;
         return *this;
@@ -1044,6 +1059,7 @@ void countCorners(const Trial& run, const Model& model, const Candidate& c, Tall
     tally.overCellLimit += c.realisable && run.cellLimit != 0 && c.minArea > run.cellLimit;
     if (!run.loops) {
         tally.listedRejected += c.realisable && c.listed ? 1 : 0;
+        tally.uEndRejected += c.onlyWithOpenOutput ? 1 : 0;
         return;
     }
     // In a loop that can be realised, only a [Sequences] entry can stop the chain itself.
@@ -1154,7 +1170,7 @@ Checked check(const Trial& run) {
         }
         // Every reported chain must be a result by itself: the target met, the variants
         // shown able to work together, the area shown theirs.
-        Realiser realiser(model, sequence);
+        Realiser realiser(model, sequence, !run.loops);
         int delay = 0;
         for (int c : sequence) {
             delay += model.component(c).dt;
@@ -1173,7 +1189,8 @@ Checked check(const Trial& run) {
         // Sorting or a cell limit makes the solver look for the least area, which its branch
         // and bound finds exactly.
         if (minimised) {
-            const std::optional<long long> least = Realiser(model, sequence).solve(true);
+            const std::optional<long long> least =
+                Realiser(model, sequence, !run.loops).solve(true);
             if (least && *least != line.area) {
                 problem("the least area is " + std::to_string(*least) + ": " + line.text);
             }
@@ -1801,6 +1818,7 @@ TEST_P(CompletenessInEachMode, OffsetTargetsOnRandomCatalogues) {
     const Tally tally = checkSeeds(offsetRun, 1001, 1200, GetParam());
     EXPECT_GT(tally.expected, 150);
     EXPECT_GT(tally.listedRejected, 0);
+    EXPECT_GT(tally.uEndRejected, 0);
     EXPECT_GT(tally.overCellLimit, 0);
 }
 
