@@ -38,7 +38,9 @@ TEST_P(BundledSearch, EveryResultWorksInLife) {
     ASSERT_TRUE(search.out.ends_with("Search complete\n"));
     const int results = countResults(search.out);
     ASSERT_GT(results, 0) << search.out;
-    const RunResult proof = m_box.runProgram(TRELKAN_VERIFY, {"search.log"});
+    // A loop whose delay is k periods carries k signals.
+    const std::string period = *(std::find(arguments.begin(), arguments.end(), "-p") + 1);
+    const RunResult proof = m_box.runProgram(TRELKAN_VERIFY, {"-p", period, "search.log"});
     EXPECT_EQ(proof.status, 0) << proof.out;
     EXPECT_TRUE(proof.out.ends_with(std::to_string(results) + " of " + std::to_string(results) +
                                     " results verified\n"))
@@ -47,10 +49,13 @@ TEST_P(BundledSearch, EveryResultWorksInLife) {
 
 // The searches of both tests, in the active-set mode; each runs in the search-map mode as well.
 const std::vector<std::vector<std::string>> kSearches{
-    // Loops: four left turns at 448, two loops at 800.
+    // Loops: four left turns at 448, and at 224 with two signals; two loops at 800; the
+    // smallest at 1000.
     {"-p", "448", "-u", "448"},
+    {"-p", "224", "-u", "448"},
     {"-p", "800", "-u", "800", "-s"},
     {"-p", "800", "-u", "800", "-x", "20000"},
+    {"-p", "1000", "-u", "1000", "-s", "-n", "3"},
     // Signals carried from here to there, with and without the sorted report.
     {"-p", "448", "-d", "13", "-65", "228", "L", "-l", "228", "-u", "228"},
     {"-p", "448", "-d", "72", "-5", "233", "F", "-l", "200", "-u", "700", "-s", "-n", "1"}};

@@ -15,9 +15,10 @@ std::string mapReference(const std::string& path, const Box& rectangle) {
 }
 
 std::string variantLine(const VariantPlan& variant) {
-    return " " + variant.name + " 1 " + std::to_string(variant.recovery) + " 0 " +
-           variant.typeText() + " " + mapReference(variant.imagePath(), variant.maps.rectangle) +
-           " " + mapReference(variant.usagePath(), variant.maps.rectangle) + "\n";
+    return " " + variant.name + " 1 " + std::to_string(variant.maxCompression) + " " +
+           std::to_string(variant.minCompression) + " " + variant.typeText() + " " +
+           mapReference(variant.imagePath(), variant.maps.rectangle) + " " +
+           mapReference(variant.usagePath(), variant.maps.rectangle) + "\n";
 }
 
 std::string relativeToCatalogue(const std::string& path) {
@@ -64,8 +65,12 @@ std::vector<CatalogueFile> catalogueFiles(const Build& build, const std::string&
                          mapRle(rectangle, variant.maps.usage,
                                 {variant.name + ": cells used (" + variant.drawnName + ")"})});
     }
-    files.push_back({"README.md", catalogueReadme(build, sourceName)});
     return files;
+}
+
+CatalogueFile readmeFile(const Build& build, const std::string& sourceName,
+                         const std::string& firstSearches) {
+    return {"README.md", catalogueReadme(build, sourceName, firstSearches)};
 }
 
 }  // namespace trelkan::builder

@@ -84,17 +84,29 @@ CataloguePlan planCatalogue(const std::vector<ProvenConduit>& proven,
             const ProvenConduit& conduit = proven[members[i]];
             const DrawnConduit& drawn =
                 collection.conduits[static_cast<std::size_t>(conduit.drawnIndex)];
-            VariantPlan variant;
-            variant.name = name + variantSuffix(i);
-            variant.proven = members[i];
-            variant.drawnName = drawn.displayName();
-            variant.printedRecovery = drawn.label.recovery;
-            variant.recovery =
+            VariantPlan full;
+            full.name = name + variantSuffix(i) + kFullMapSuffix;
+            full.proven = members[i];
+            full.drawnName = drawn.displayName();
+            full.printedRecovery = drawn.label.recovery;
+            full.recovery =
                 std::max<std::int64_t>(conduit.recovery, drawn.label.recovery.value_or(0));
-            variant.type = typeOf(conduit);
-            variant.maps = buildVariantMaps(conduit);
+            full.type = typeOf(conduit);
+            full.maps = buildVariantMaps(conduit);
+            full.onePassage = false;
+            VariantPlan passage = full;
+            passage.name = name + variantSuffix(i);
+            passage.onePassage = true;
+            passage.maps = buildPassageMaps(conduit, full.maps.rectangle);
+            passage.maxCompression = std::max(conduit.quietSpacing(), full.recovery);
+            full.maxCompression = full.recovery;
+            full.minCompression = passage.maxCompression - 1;
             component.variants.push_back(plan.variants.size());
-            plan.variants.push_back(std::move(variant));
+            plan.variants.push_back(std::move(passage));
+            if (full.minCompression >= full.maxCompression) {
+                component.variants.push_back(plan.variants.size());
+                plan.variants.push_back(std::move(full));
+            }
         }
         plan.components.push_back(std::move(component));
     }

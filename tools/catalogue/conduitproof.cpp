@@ -106,6 +106,11 @@ std::int64_t measure(ProvenConduit& conduit, const Passage& passage, const Passa
     conduit.settledAt = std::max(conduit.settledAt, run.last().generation());
     const std::vector<LifeCell> cells = run.last().everAlive();
     conduit.everAlive.insert(conduit.everAlive.end(), cells.begin(), cells.end());
+    const std::vector<LifeCell> passed = cellsOfThePassage(passage, run, {0});
+    conduit.passageAlive.insert(conduit.passageAlive.end(), passed.begin(), passed.end());
+    conduit.passageAlive.insert(conduit.passageAlive.end(), conduit.catalysts.begin(),
+                                conduit.catalysts.end());
+    conduit.passageAlive = normalisedCells(std::move(conduit.passageAlive));
     const std::int64_t recovery = measureRecovery(passage, run, conduit.everAlive);
     conduit.recovery = std::max(conduit.recovery, recovery);
     conduit.everAlive.insert(conduit.everAlive.end(), conduit.catalysts.begin(),
@@ -113,6 +118,32 @@ std::int64_t measure(ProvenConduit& conduit, const Passage& passage, const Passa
     conduit.everAlive = normalisedCells(std::move(conduit.everAlive));
     conduit.reach.include(boxOf(conduit.everAlive));
     return recovery;
+}
+
+// The conduit's own share of a run with its consumer: what the consumer does not do alone,
+// and everything near the conduit's own drawing.
+std::vector<LifeCell> ownCells(const ProvenConduit& conduit, const ProvenConduit& consumer,
+                               const std::vector<LifeCell>& cells);
+
+// A second Herschel put down once the first has passed repeats the first one's passage, so the
+// cells of one passage serve every spacing from the quiet spacing on. Proven at that spacing:
+// both pass, and no cell of the conduit's own lies outside those of one passage.
+bool repeatsOnceQuiet(const ProvenConduit& conduit, const Passage& passage, const PassageRun& run,
+                      const ProvenConduit* consumer) {
+    const std::int64_t spacing = conduit.quietSpacing();
+    const PassageRun again = runAfterPassing(passage, run, spacing);
+    if (again.outcome != Outcome::kRecovered) {
+        return false;
+    }
+    const std::vector<LifeCell> cells = cellsOfThePassage(passage, again, {0, spacing});
+    const std::vector<LifeCell> own = consumer ? ownCells(conduit, *consumer, cells) : cells;
+    return std::includes(conduit.passageAlive.begin(), conduit.passageAlive.end(), own.begin(),
+                         own.end());
+}
+
+std::string quietFailure(const ProvenConduit& conduit) {
+    return "two Herschels " + std::to_string(conduit.quietSpacing()) +
+           " generations apart, the second after the first has passed, do not pass alike";
 }
 
 // Proves a conduit whose output Herschel the stand-in takes, once letting the output's first
@@ -144,6 +175,11 @@ ConduitProof proveWithStandIn(ProvenConduit conduit) {
     if (releaseWorks) {
         conduit.recoveryReleasing = measure(conduit, releasing, released);
     }
+    if ((swallowWorks && !repeatsOnceQuiet(conduit, swallowing, swallowed, nullptr)) ||
+        (releaseWorks && !repeatsOnceQuiet(conduit, releasing, released, nullptr))) {
+        proof.failure = quietFailure(conduit);
+        return proof;
+    }
     proof.conduit = std::move(conduit);
     return proof;
 }
@@ -154,8 +190,6 @@ bool canConsume(const ProvenConduit& candidate) {
     return candidate.inputBlock && candidate.form == OutputForm::kHerschel;
 }
 
-// The conduit's own share of a run with its consumer: what the consumer does not do alone,
-// and everything near the conduit's own drawing.
 std::vector<LifeCell> ownCells(const ProvenConduit& conduit, const ProvenConduit& consumer,
                                const std::vector<LifeCell>& cells) {
     Box own = boxOf(conduit.catalysts);
@@ -244,7 +278,12 @@ ConduitProof proveWithConsumer(ProvenConduit conduit, const std::vector<ProvenCo
         conduit.gliders = run.strayGliders;
         conduit.recoverySwallowing = measure(conduit, passage, run);
         conduit.everAlive = ownCells(conduit, consumer, conduit.everAlive);
+        conduit.passageAlive = ownCells(conduit, consumer, conduit.passageAlive);
         conduit.reach = unite(drawnReach, boxOf(conduit.everAlive));
+        if (!repeatsOnceQuiet(conduit, passage, run, &consumer)) {
+            proof.failure = quietFailure(conduit);
+            return proof;
+        }
         proof.conduit = std::move(conduit);
         return proof;
     }

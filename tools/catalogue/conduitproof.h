@@ -49,6 +49,9 @@ struct ProvenConduit {
     std::int32_t consumer = -1;
     // The generation at which a single Herschel has passed and everything is back.
     std::int64_t settledAt = 0;
+    // Every cell alive while a single Herschel passes (the runs that passed, its own catalysts
+    // included): all that a Herschel needs once the one before it has passed.
+    std::vector<LifeCell> passageAlive;
     // The smallest spacing of two Herschels that works, as does every larger one: the larger of
     // the two below where the stand-in can do both.
     std::int64_t recovery = 0;
@@ -65,6 +68,9 @@ struct ProvenConduit {
     Box reach = Box::none();
 
     bool releasesGlider() const { return gliderNeed == GliderNeed::kRelease; }
+    // The smallest spacing at which the second Herschel meets nothing but the catalysts: its
+    // predecessor is put down when the first Herschel has passed.
+    std::int64_t quietSpacing() const { return settledAt + kPredecessorLead; }
 };
 
 struct ConduitProof {

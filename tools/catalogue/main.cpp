@@ -13,6 +13,7 @@
 #include "life/rlepattern.h"
 #include "tools/catalogue/builder.h"
 #include "tools/catalogue/cataloguefiles.h"
+#include "tools/catalogue/firstsearches.h"
 #include "tools/catalogue/report.h"
 
 namespace {
@@ -80,16 +81,27 @@ int run(int argc, char** argv) {
     // so that the files do not depend on the command line.
     const std::string sourceName = "data/sources/" + fs::path(source).filename().string();
     std::set<fs::path> written;
+    const auto write = [&](const trelkan::builder::CatalogueFile& file) {
+        const fs::path path = output / file.path;
+        written.insert(path);
+        return writeFile(path, file.content, error);
+    };
     for (const trelkan::builder::CatalogueFile& file :
          trelkan::builder::catalogueFiles(*build, sourceName)) {
-        const fs::path path = output / file.path;
-        if (!writeFile(path, file.content, error)) {
+        if (!write(file)) {
             std::fprintf(stderr, "trelkan-build-catalogue: %s\n", error.c_str());
             return 1;
         }
-        written.insert(path);
     }
     removeStaleMaps(output, written);
+    // The README tells what searches on the catalogue find: they run on the files just written.
+    const auto findings =
+        trelkan::builder::runFirstSearches(output, trelkan::builder::firstSearchExamples(), error);
+    if (!findings || !write(trelkan::builder::readmeFile(
+                         *build, sourceName, trelkan::builder::firstSearchesTable(*findings)))) {
+        std::fprintf(stderr, "trelkan-build-catalogue: %s\n", error.c_str());
+        return 1;
+    }
     std::fputs(trelkan::builder::buildReport(*build).c_str(), stdout);
     std::printf("Wrote %zu files into %s\n", written.size(), output.string().c_str());
     return 0;

@@ -27,7 +27,8 @@ std::unique_ptr<ComponentRegister> seededRegister(const CataloguePlan& plan) {
         for (const std::size_t index : component.variants) {
             const VariantPlan& variant = plan.variants[index];
             catalogue->addVariant(added, variant.name, 1,
-                                  static_cast<std::int32_t>(variant.recovery), 0, variant.type,
+                                  static_cast<std::int32_t>(variant.maxCompression),
+                                  static_cast<std::int32_t>(variant.minCompression), variant.type,
                                   mapOf(variant.maps.rectangle, variant.maps.image),
                                   mapOf(variant.maps.rectangle, variant.maps.usage));
         }

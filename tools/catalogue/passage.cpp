@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 
 #include "tools/catalogue/cellgroups.h"
 #include "tools/catalogue/conduitproof.h"
@@ -37,6 +38,15 @@ OutputEvent delayed(OutputEvent output, std::int64_t delay) {
     return output;
 }
 
+// Each Herschel may send out what one Herschel alone sends out, and nothing else.
+bool onlyRepeatedGliders(const Reaction& reaction, const PassageRun& single, std::int64_t spacing) {
+    std::vector<GliderPath> allowed = pathsOf(single.last().emittedGliders());
+    for (const EmittedGlider& glider : single.last().emittedGliders()) {
+        allowed.push_back(movedPath(glider.path, kF, 0, 0, spacing));
+    }
+    return strayGliders(reaction.emittedGliders(), allowed).empty();
+}
+
 // A second Herschel fed in `spacing` generations after the first. Once the first one's events
 // are over and the field equals the single run's field `spacing` generations earlier, the rest
 // repeats the single run, which recovered.
@@ -60,12 +70,7 @@ bool spacingWorks(const Passage& passage, const PassageRun& single, std::int64_t
     if (reaction.outcome() != Outcome::kRunning && reaction.outcome() != Outcome::kRecovered) {
         return false;
     }
-    // Each Herschel may send out what one Herschel alone sends out, and nothing else.
-    std::vector<GliderPath> allowed = pathsOf(single.last().emittedGliders());
-    for (const EmittedGlider& glider : single.last().emittedGliders()) {
-        allowed.push_back(movedPath(glider.path, kF, 0, 0, spacing));
-    }
-    if (!strayGliders(reaction.emittedGliders(), allowed).empty()) {
+    if (!onlyRepeatedGliders(reaction, single, spacing)) {
         return false;
     }
     const std::vector<LifeCell> cells = reaction.everAlive();
@@ -128,6 +133,57 @@ PassageRun runPassage(const Passage& passage, bool keepStates, bool trackEverAli
     run.outcome = run.last().outcome();
     run.strayGliders = strayGliders(run.last().emittedGliders(), passage.expectedGliders);
     return run;
+}
+
+PassageRun runAfterPassing(const Passage& passage, const PassageRun& single, std::int64_t spacing) {
+    assert(single.outcome == Outcome::kRecovered);
+    assert(spacing - kPredecessorLead >= single.last().generation());
+    Reaction reaction = single.last();
+    reaction.addInput({kInput, spacing});
+    reaction.addOutput(delayed(passage.output, spacing));
+    PassageRun run;
+    run.states.push_back(reaction);
+    while (reaction.outcome() == Outcome::kRunning) {
+        reaction.runTo(reaction.generation() + 1);
+        run.states.push_back(reaction);
+    }
+    run.outcome = reaction.outcome();
+    if (run.outcome == Outcome::kRecovered && !onlyRepeatedGliders(reaction, single, spacing)) {
+        run.outcome = Outcome::kEscaped;
+    }
+    return run;
+}
+
+std::vector<LifeCell> cellsOfThePassage(const Passage& passage, const PassageRun& run,
+                                        const std::vector<std::int64_t>& inputTimes) {
+    std::vector<std::pair<std::int64_t, GliderPath>> released;
+    if (passage.output.releaseGlider && passage.output.form == OutputForm::kHerschel) {
+        const NaturalGlider& glider = firstNaturalGlider();
+        const std::int64_t drop = passage.output.time + glider.generation;
+        const GliderPath path = *gliderPath(cellsInFrame(passage.output.place, glider.cells), drop);
+        for (const std::int64_t time : inputTimes) {
+            released.emplace_back(drop + time, movedPath(path, kF, 0, 0, time));
+        }
+    }
+    std::vector<LifeCell> cells;
+    for (const Reaction& state : run.states) {
+        std::vector<LifeCell> now = state.cells();
+        for (const auto& [drop, path] : released) {
+            if (state.generation() < drop) {
+                continue;
+            }
+            std::vector<LifeCell> glider = gliderCells(path, state.generation());
+            std::sort(glider.begin(), glider.end());
+            if (std::includes(now.begin(), now.end(), glider.begin(), glider.end())) {
+                std::vector<LifeCell> rest;
+                std::set_difference(now.begin(), now.end(), glider.begin(), glider.end(),
+                                    std::back_inserter(rest));
+                now = std::move(rest);
+            }
+        }
+        cells.insert(cells.end(), now.begin(), now.end());
+    }
+    return normalisedCells(std::move(cells));
 }
 
 std::int64_t measureRecovery(const Passage& passage, const PassageRun& single,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "tools/catalogue/reaction.h"
@@ -43,6 +44,17 @@ struct PassageRun {
 };
 
 PassageRun runPassage(const Passage& passage, bool keepStates, bool trackEverAlive);
+
+// A second Herschel `spacing` generations after the first, put down once the first has passed
+// (the single run has recovered by spacing - 4): the run from there on, its states kept. It
+// passes when it recovers and sends out nothing but what one Herschel sends out, twice.
+PassageRun runAfterPassing(const Passage& passage, const PassageRun& single, std::int64_t spacing);
+
+// The cells alive at some generation of a run whose states were kept, for Herschels fed in at
+// the given times, but the first natural glider of each output that the stand-in let go, while
+// it flies alone: that glider is the next conduit's, whose own run makes it.
+std::vector<LifeCell> cellsOfThePassage(const Passage& passage, const PassageRun& run,
+                                        const std::vector<std::int64_t>& inputTimes);
 
 // The smallest spacing from which on two Herschels pass and everything recovers, from a run of
 // one Herschel whose states were kept. The cells alive in the runs that pass are added to

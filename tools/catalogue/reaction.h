@@ -99,6 +99,7 @@ class Reaction {
     std::int64_t generation() const { return m_field.generation(); }
     const std::vector<EmittedGlider>& emittedGliders() const { return m_emitted; }
     std::vector<LifeCell> everAlive() const { return m_field.everAlive(); }
+    std::vector<LifeCell> cells() const { return m_field.cells(); }
 
   private:
     struct GliderDrop {

@@ -75,23 +75,40 @@ std::string figures(const Build& build) {
     const std::size_t drawn = build.collection.conduits.size();
     const std::size_t variants = build.plan.variants.size();
     return "The collection draws " + std::to_string(drawn) + " conduits; " +
-           std::to_string(variants) + " are in the catalogue, as " +
-           std::to_string(build.plan.components.size()) + " components, and " +
-           std::to_string(build.leftOut.size()) + " are left out (listed below). Of the " +
-           std::to_string(variants * variants) + " ordered pairs of variants, " +
-           std::to_string(build.pairSection.allowed) + " work end to end.";
+           std::to_string(build.kept.size()) + " are in the catalogue, as " +
+           std::to_string(build.plan.components.size()) + " components with " +
+           std::to_string(variants) + " variants, and " + std::to_string(build.leftOut.size()) +
+           " are left out (listed below). Of the " + std::to_string(variants * variants) +
+           " ordered pairs of variants, " + std::to_string(build.pairSection.allowed) +
+           " work end to end.";
+}
+
+// The variant with the map of one passage, and the one with the full map when there is one.
+std::string variantNames(const Build& build, const ComponentPlan& component,
+                         const VariantPlan& variant) {
+    std::string names = variant.name;
+    for (const std::size_t index : component.variants) {
+        const VariantPlan& other = build.plan.variants[index];
+        if (!other.onePassage && other.proven == variant.proven) {
+            names += ", " + other.name;
+        }
+    }
+    return names;
 }
 
 std::string table(const Build& build) {
     std::string text =
-        "| component | turn | DT | (DX, DY) | variant | label | type | glider | recovery | "
-        "swallowed | let go | printed | gliders out |\n"
-        "|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+        "| component | turn | DT | (DX, DY) | variants | label | type | glider | recovery | "
+        "quiet | swallowed | let go | printed | gliders out |\n"
+        "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
     for (const ComponentPlan& component : build.plan.components) {
         bool first = true;
         for (const std::size_t index : component.variants) {
             const VariantPlan& variant = build.plan.variants[index];
             const ProvenConduit& conduit = build.proven[variant.proven];
+            if (!variant.onePassage) {
+                continue;
+            }
             text += first
                         ? "| " + component.name + " | " +
                               std::string(directionWord(component.dir)) + " | " +
@@ -99,8 +116,10 @@ std::string table(const Build& build) {
                               ", " + std::to_string(component.dy) + ") | "
                         : "| | | | | ";
             first = false;
-            text += variant.name + " | " + variant.drawnName + " | " + variant.typeText() + " | " +
-                    gliderText(build, conduit) + " | " + std::to_string(variant.recovery) + " | " +
+            text += variantNames(build, component, variant) + " | " + variant.drawnName + " | " +
+                    variant.typeText() + " | " + gliderText(build, conduit) + " | " +
+                    std::to_string(variant.recovery) + " | " +
+                    std::to_string(conduit.quietSpacing()) + " | " +
                     recoveryText(conduit.recoverySwallowing) + " | " +
                     recoveryText(conduit.recoveryReleasing) + " | " +
                     printedText(variant.printedRecovery) + " | " + glidersText(conduit) + " |\n";
@@ -129,6 +148,9 @@ std::string recovery(const Build& build) {
     std::string differences;
     for (const VariantPlan& variant : build.plan.variants) {
         const ProvenConduit& conduit = build.proven[variant.proven];
+        if (!variant.onePassage) {
+            continue;
+        }
         if (!variant.printedRecovery) {
             ++unread;
             continue;
@@ -164,6 +186,9 @@ std::string labelChecks(const Build& build) {
     std::string rows;
     for (const VariantPlan& variant : build.plan.variants) {
         const ProvenConduit& conduit = build.proven[variant.proven];
+        if (!variant.onePassage) {
+            continue;
+        }
         const ConduitLabel& label =
             build.collection.conduits[static_cast<std::size_t>(conduit.drawnIndex)].label;
         for (const std::string& disagreement : labelDisagreements(label, conduit)) {
@@ -207,8 +232,12 @@ std::string relativeToCatalogue(const std::string& sourceName) {
 
 }  // namespace
 
-std::string catalogueReadme(const Build& build, const std::string& sourceName) {
+std::string catalogueReadme(const Build& build, const std::string& sourceName,
+                            const std::string& firstSearches) {
     std::string text = kReadmeTemplate;
+    replaceAll(text, "{{FIRST_SEARCHES}}", firstSearches);
+    replaceAll(text, "{{VARIANTS}}", std::to_string(build.plan.variants.size()));
+    replaceAll(text, "{{GRID}}", std::to_string(build.plan.variants.size() + 1));
     replaceAll(text, "{{SOURCE}}", relativeToCatalogue(sourceName));
     replaceAll(text, "{{SOURCE_PATH}}", sourceName);
     replaceAll(text, "{{FIGURES}}", figures(build));

@@ -8,7 +8,9 @@
 
 namespace trelkan::builder {
 
-std::string catalogueReadme(const Build& build, const std::string& sourceName);
+// firstSearches: the table of the searches run on the catalogue's files.
+std::string catalogueReadme(const Build& build, const std::string& sourceName,
+                            const std::string& firstSearches);
 
 // The template, built into the program from readme-template.md.
 extern const char* const kReadmeTemplate;

@@ -1,5 +1,6 @@
 #include "tools/catalogue/report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tools/catalogue/labelcheck.h"
@@ -26,6 +27,9 @@ std::string typeCounts(const Build& build) {
     std::size_t u = 0;
     std::size_t x = 0;
     for (const VariantPlan& variant : build.plan.variants) {
+        if (!variant.onePassage) {
+            continue;
+        }
         r += variant.type.typeR ? 1 : 0;
         u += variant.type.typeU ? 1 : 0;
         x += variant.type.typeX ? 1 : 0;
@@ -33,9 +37,18 @@ std::string typeCounts(const Build& build) {
     return "type letters: R " + number(r) + ", U " + number(u) + ", X " + number(x);
 }
 
+std::size_t fullMapCount(const Build& build) {
+    return static_cast<std::size_t>(
+        std::count_if(build.plan.variants.begin(), build.plan.variants.end(),
+                      [](const VariantPlan& variant) { return !variant.onePassage; }));
+}
+
 std::string gliderCounts(const Build& build) {
     std::size_t counts[4] = {};
     for (const VariantPlan& variant : build.plan.variants) {
+        if (!variant.onePassage) {
+            continue;
+        }
         ++counts[static_cast<int>(build.proven[variant.proven].gliderNeed)];
     }
     return "first natural glider of the output: either way " + number(counts[0]) +
@@ -51,6 +64,9 @@ std::string recoveryComparison(const Build& build) {
     std::string rows;
     for (const VariantPlan& variant : build.plan.variants) {
         const ProvenConduit& conduit = build.proven[variant.proven];
+        if (!variant.onePassage) {
+            continue;
+        }
         if (!variant.printedRecovery) {
             ++unread;
             continue;
@@ -80,6 +96,9 @@ std::string labelChecks(const Build& build) {
     std::size_t count = 0;
     for (const VariantPlan& variant : build.plan.variants) {
         const ProvenConduit& conduit = build.proven[variant.proven];
+        if (!variant.onePassage) {
+            continue;
+        }
         const ConduitLabel& label =
             build.collection.conduits[static_cast<std::size_t>(conduit.drawnIndex)].label;
         for (const std::string& disagreement : labelDisagreements(label, conduit)) {
@@ -111,7 +130,8 @@ std::string buildReport(const Build& build) {
             ": " + conduit.reason);
     }
     text += line("Components written: " + number(build.plan.components.size()) +
-                 "; variants written: " + number(build.plan.variants.size()));
+                 "; variants written: " + number(build.plan.variants.size()) + " (" +
+                 number(fullMapCount(build)) + " with the full map)");
     text += line("  " + typeCounts(build));
     text += line("  " + gliderCounts(build));
     const PairSection& pairs = build.pairSection;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <limits>
 
 #include "tools/catalogue/cellgroups.h"
 #include "tools/catalogue/glider.h"
@@ -11,6 +12,11 @@ namespace {
 
 std::int64_t cellCount(const Box& box) {
     return (std::int64_t{box.maxX} - box.minX + 1) * (std::int64_t{box.maxY} - box.minY + 1);
+}
+
+Box clippedTo(const Box& box, const Box& bound) {
+    return {std::max(box.minX, bound.minX), std::min(box.maxX, bound.maxX),
+            std::max(box.minY, bound.minY), std::min(box.maxY, bound.maxY)};
 }
 
 // One step of the rectangle along a glider's direction of travel.
@@ -44,18 +50,17 @@ std::vector<LifeCell> laneCells(const EmittedGlider& glider, const Box& box) {
     return lane;
 }
 
-}  // namespace
-
-VariantMaps buildVariantMaps(const ProvenConduit& conduit) {
+// The catalysts and the cells used widened by one, then the lanes: the rectangle grows along
+// them in turn, one step each, while it stays within the size limit and the bound.
+VariantMaps mapsOf(const ProvenConduit& conduit, std::vector<LifeCell> core, const Box& bound) {
     VariantMaps maps;
     maps.image = conduit.catalysts;
-    std::vector<LifeCell> core = conduit.everAlive;
     core.insert(core.end(), conduit.catalysts.begin(), conduit.catalysts.end());
     maps.usage = dilatedCells(normalisedCells(std::move(core)), 1);
     maps.rectangle = boxOf(maps.usage);
     assert(cellCount(maps.rectangle) <= kMaxMapCells);
+    assert(clippedTo(maps.rectangle, bound) == maps.rectangle);
 
-    // Grow along the lanes in turn, one step each, while the map stays within the limit.
     std::vector<const EmittedGlider*> growing;
     for (const EmittedGlider& glider : conduit.gliders) {
         growing.push_back(&glider);
@@ -63,8 +68,8 @@ VariantMaps buildVariantMaps(const ProvenConduit& conduit) {
     while (!growing.empty()) {
         std::vector<const EmittedGlider*> still;
         for (const EmittedGlider* glider : growing) {
-            const Box grown = grownTowards(maps.rectangle, glider->path);
-            if (cellCount(grown) <= kMaxMapCells) {
+            const Box grown = clippedTo(grownTowards(maps.rectangle, glider->path), bound);
+            if (grown != maps.rectangle && cellCount(grown) <= kMaxMapCells) {
                 maps.rectangle = grown;
                 still.push_back(glider);
             }
@@ -78,6 +83,17 @@ VariantMaps buildVariantMaps(const ProvenConduit& conduit) {
     }
     maps.usage = normalisedCells(std::move(maps.usage));
     return maps;
+}
+
+}  // namespace
+
+VariantMaps buildVariantMaps(const ProvenConduit& conduit) {
+    constexpr std::int32_t kFar = std::numeric_limits<std::int32_t>::max() / 2;
+    return mapsOf(conduit, conduit.everAlive, {-kFar, kFar, -kFar, kFar});
+}
+
+VariantMaps buildPassageMaps(const ProvenConduit& conduit, const Box& fullRectangle) {
+    return mapsOf(conduit, conduit.passageAlive, fullRectangle);
 }
 
 }  // namespace trelkan::builder

@@ -7,6 +7,11 @@
 // the lanes of the gliders the conduit sends out, from where they were taken out of the run,
 // as far as the size limit of a map lets the rectangle grow along them.
 //
+// Two maps are made of each conduit. The full map holds the runs of two Herschels at every
+// spacing tried, for compressions below the quiet spacing; the map of one passage holds a single
+// Herschel's runs only, for the compressions at which the conduit is quiet again before the next
+// Herschel comes. Its lanes reach no farther than the full map's, so that it is a part of it.
+//
 // The image map is the catalysts, in the same rectangle: the overlap test looks at usage cells
 // only inside the image's box.
 #pragma once
@@ -30,6 +35,9 @@ struct VariantMaps {
 // The largest map, in cells.
 inline constexpr std::int64_t kMaxMapCells = 10000;
 
+// The full map.
 VariantMaps buildVariantMaps(const ProvenConduit& conduit);
+// The map of one passage, within the full map's rectangle.
+VariantMaps buildPassageMaps(const ProvenConduit& conduit, const Box& fullRectangle);
 
 }  // namespace trelkan::builder

@@ -6,6 +6,9 @@
 #include "compound/compoundcomponent.h"
 #include "life/herschel.h"
 #include "run/output.h"
+#include "tools/catalogue/cellgroups.h"
+#include "tools/catalogue/glider.h"
+#include "tools/catalogue/naturalglider.h"
 
 namespace trelkan {
 namespace {
@@ -26,6 +29,38 @@ void addImageCells(const ShiftedComponent& place, std::vector<LifeCell>& cells) 
 
 Box widen(const Box& box, std::int32_t margin) {
     return {box.minX - margin, box.maxX + margin, box.minY - margin, box.maxY + margin};
+}
+
+std::vector<LifeCell> placedCells(const std::vector<LifeCell>& local, std::int32_t x,
+                                  std::int32_t y, int dir) {
+    std::vector<LifeCell> cells;
+    for (const LifeCell& cell : local) {
+        const Offset turned = turnOffset(dir, cell.x, cell.y);
+        cells.push_back({x + turned.x, y + turned.y});
+    }
+    return cells;
+}
+
+void erase(LifeGrid& grid, const std::vector<LifeCell>& cells) {
+    for (const LifeCell& cell : cells) {
+        grid.set(cell.x, cell.y, false);
+    }
+}
+
+// Everything outside the area is gliders: what the chain sends out, on its way.
+bool onlyGlidersOutside(const LifeGrid& grid, const Box& area) {
+    std::vector<LifeCell> outside;
+    for (const LifeCell& cell : grid.cells()) {
+        if (!area.contains(cell.x, cell.y)) {
+            outside.push_back(cell);
+        }
+    }
+    for (const std::vector<LifeCell>& group : builder::groupCells(outside, 2)) {
+        if (!builder::gliderPath(group, grid.generation())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -67,38 +102,123 @@ std::vector<LifeCell> ChainProof::startPattern() const {
     return cells;
 }
 
-std::optional<std::string> ChainProof::check(std::int32_t margin) const {
-    // The predecessor stands at generation -4, so after delay steps it is the end's turn to show
-    // the predecessor, and four steps later the Herschel.
+std::int64_t ChainProof::signalsAt(std::int64_t period) const {
+    if (!isLoop() || period <= 0 || m_delay % period != 0) {
+        return 1;
+    }
+    return m_delay / period;
+}
+
+// The grid's generation 0 is the chain's generation -4, when the predecessor stands.
+LifeGrid ChainProof::fedGrid(std::int64_t period, std::int64_t signals) const {
+    LifeGrid grid(startPattern());
+    for (std::int64_t signal = 1; signal < signals; ++signal) {
+        grid.run(period);
+        grid.add(predecessorCells(0, 0, kF));
+    }
+    return grid;
+}
+
+std::vector<LifeCell> ChainProof::runningPattern(std::int64_t period) const {
+    return fedGrid(period, signalsAt(period)).cells();
+}
+
+std::string ChainProof::missingOutput() const {
+    return formatMessage("no Herschel at (%d, %d) facing %s at generation %lld", m_endX, m_endY,
+                         std::string(directionWord(m_endDir)).c_str(),
+                         static_cast<long long>(m_delay));
+}
+
+std::optional<std::string> ChainProof::check(std::int32_t margin, std::int64_t period) const {
+    return isLoop() ? checkLoop(margin, period) : checkOpenChain(margin);
+}
+
+// The stand-in takes the output Herschel (or, for an output with the tail block, its
+// predecessor, which is all that forms cleanly) away when it appears.
+std::optional<std::string> ChainProof::checkOpenChain(std::int32_t margin) const {
     LifeGrid grid(startPattern());
     grid.run(m_delay);
-    const bool predecessor =
-        hasIsolated(grid, predecessorCells(m_endX, m_endY, m_endDir), m_catalysts);
+    LifeGrid atPredecessor = grid;
+    const std::vector<LifeCell> predecessor = predecessorCells(m_endX, m_endY, m_endDir);
+    const bool predecessorSeen = hasIsolated(grid, predecessor, m_catalysts);
     grid.run(kPredecessorLead);
-    const bool herschel = hasIsolated(grid, herschelCells(m_endX, m_endY, m_endDir), m_catalysts);
-    if (!predecessor && !herschel) {
-        return formatMessage("no Herschel at (%d, %d) facing %s at generation %lld", m_endX, m_endY,
-                             std::string(directionWord(m_endDir)).c_str(),
-                             static_cast<long long>(m_delay));
+    const std::vector<LifeCell> herschel = herschelCells(m_endX, m_endY, m_endDir);
+    const bool herschelSeen = hasIsolated(grid, herschel, m_catalysts);
+    if (!predecessorSeen && !herschelSeen) {
+        return missingOutput();
     }
-    if (!isLoop()) {
-        return std::nullopt;
-    }
-    // One period has passed; inside the chain's box the next period must look the same. Gliders
-    // that leave are outside it by then.
     const Box area = widen(m_box, margin);
-    const std::vector<LifeCell> first = grid.cellsIn(area);
-    grid.run(m_delay);
-    if (grid.cellsIn(area) != first) {
-        return formatMessage("the pattern does not repeat with period %lld",
-                             static_cast<long long>(m_delay));
+    bool recovers = false;
+    if (herschelSeen) {
+        erase(grid, herschel);
+        recovers = catalystsComeBack(grid, area, false) || catalystsComeBack(grid, area, true);
+    } else {
+        erase(atPredecessor, predecessor);
+        recovers = catalystsComeBack(atPredecessor, area, false);
+    }
+    if (!recovers) {
+        return formatMessage("the catalysts are not back %lld generations after the output",
+                             static_cast<long long>(kSettleLimit));
     }
     return std::nullopt;
 }
 
-std::string ChainProof::describe() const {
+bool ChainProof::catalystsComeBack(LifeGrid grid, const Box& area, bool releaseGlider) const {
+    const builder::NaturalGlider& glider = builder::firstNaturalGlider();
+    const std::int64_t drop = grid.generation() + glider.generation;
+    for (std::int64_t step = 0; step <= kSettleLimit + glider.generation; ++step) {
+        if (releaseGlider && grid.generation() == drop) {
+            grid.add(placedCells(glider.cells, m_endX, m_endY, m_endDir));
+        }
+        if ((!releaseGlider || grid.generation() > drop) && grid.cellsIn(area) == m_catalysts &&
+            onlyGlidersOutside(grid, area)) {
+            return true;
+        }
+        grid.step();
+    }
+    return false;
+}
+
+std::optional<std::string> ChainProof::checkLoop(std::int32_t margin, std::int64_t period) const {
+    if (period > 0 && m_delay % period != 0) {
+        return formatMessage("the delay %lld is not a multiple of the period %lld",
+                             static_cast<long long>(m_delay), static_cast<long long>(period));
+    }
+    const std::int64_t signals = signalsAt(period);
+    const std::int64_t step = m_delay / signals;
+    LifeGrid grid = fedGrid(step, signals);
+    // The first signal comes back to the start as its predecessor, at the chain's delay - 4.
+    grid.run(m_delay - grid.generation());
+    const bool predecessor = hasIsolated(grid, predecessorCells(0, 0, kF), m_catalysts);
+    grid.run(kPredecessorLead);
+    const bool herschel = hasIsolated(grid, herschelCells(0, 0, kF), m_catalysts);
+    if (!predecessor && !herschel) {
+        return missingOutput();
+    }
+    // Every signal is on its way; inside the chain's box the next period must look the same.
+    // Gliders that leave are outside it by then.
+    const Box area = widen(m_box, margin);
+    const std::vector<LifeCell> first = grid.cellsIn(area);
+    grid.run(step);
+    if (grid.cellsIn(area) != first) {
+        return formatMessage("the pattern does not repeat with period %lld",
+                             static_cast<long long>(step));
+    }
+    return std::nullopt;
+}
+
+std::string ChainProof::describe(std::int64_t period) const {
     if (isLoop()) {
-        return formatMessage("loop of period %lld", static_cast<long long>(m_delay));
+        if (period > 0 && m_delay % period != 0) {
+            return formatMessage("loop of delay %lld", static_cast<long long>(m_delay));
+        }
+        const std::int64_t signals = signalsAt(period);
+        if (signals == 1) {
+            return formatMessage("loop of period %lld", static_cast<long long>(m_delay));
+        }
+        return formatMessage("loop of period %lld with %lld signals",
+                             static_cast<long long>(m_delay / signals),
+                             static_cast<long long>(signals));
     }
     return formatMessage("delay %lld to (%d, %d) facing %s", static_cast<long long>(m_delay),
                          m_endX, m_endY, std::string(directionWord(m_endDir)).c_str());

@@ -22,13 +22,17 @@ namespace {
 using namespace trelkan;
 
 constexpr const char* kUsage =
-    "Usage:\n    trelkan-verify [-c definition-file] [-m margin] [-o rlefile] [results-file]\n"
+    "Usage:\n    trelkan-verify [-c definition-file] [-m margin] [-p period] [-o rlefile] "
+    "[results-file]\n"
     "Reads trelkan's result lines from the file (standard input by default), proves each in "
-    "Life,\nand exits with status 0 only when every result works.\n";
+    "Life,\nand exits with status 0 only when every result works. A loop whose delay is k times "
+    "the\nperiod carries k signals.\n";
 
 struct Options {
     std::string catalogue = "data/data.ini";
     std::int32_t margin = 16;
+    // 0: every loop carries one signal.
+    std::int64_t period = 0;
     std::optional<std::string> patternFile;
     std::optional<std::string> resultsFile;
 };
@@ -49,6 +53,13 @@ std::optional<Options> readOptions(int argc, char** argv) {
                 return std::nullopt;
             }
             options.margin = margin.value;
+        } else if (word == "-p" && hasValue) {
+            const NumberReading period = readUnsignedNumber(argv[++i]);
+            if (!period.valid || period.value < 1) {
+                std::fprintf(stderr, "Invalid period: %s\n", argv[i]);
+                return std::nullopt;
+            }
+            options.period = period.value;
         } else if (!word.empty() && word[0] == '-' && word != "-") {
             std::fprintf(stderr, "Invalid parameter: %s\n", word.c_str());
             return std::nullopt;
@@ -113,17 +124,17 @@ void verifyLine(const ComponentRegister& catalogue, const Options& options, cons
         std::printf("FAILED line %d: %s: %s\n", lineNumber, error.c_str(), result->text.c_str());
         return;
     }
-    const std::optional<std::string> failure = proof->check(options.margin);
+    const std::optional<std::string> failure = proof->check(options.margin, options.period);
+    const std::string description = proof->describe(options.period);
     if (failure) {
         std::printf("FAILED line %d: %s (%s): %s\n", lineNumber, failure->c_str(),
-                    proof->describe().c_str(), result->text.c_str());
+                    description.c_str(), result->text.c_str());
         return;
     }
     ++tally.verified;
-    std::printf("ok line %d: %s: %s\n", lineNumber, proof->describe().c_str(),
-                result->text.c_str());
+    std::printf("ok line %d: %s: %s\n", lineNumber, description.c_str(), result->text.c_str());
     if (options.patternFile) {
-        sheet.add(*result, proof->startPattern());
+        sheet.add(*result, proof->runningPattern(options.period));
     }
 }
 

@@ -62,10 +62,11 @@ class CatalogueFilesTest : public ::testing::Test {
 TEST_F(CatalogueFilesTest, TheLoaderReadsExactlyThePairsThatWork) {
     const Build build = smallBuild();
     const auto catalogue = writeAndLoad(build);
-    EXPECT_EQ(m_loaded, "Loaded 2 components, 3 variants\n");
-    ASSERT_EQ(catalogue->variantCount(), 3);
-    for (std::int32_t a = 0; a < 3; ++a) {
-        for (std::int32_t b = 0; b < 3; ++b) {
+    // Each conduit gives a variant with the map of one passage and one with the full map.
+    EXPECT_EQ(m_loaded, "Loaded 2 components, 6 variants\n");
+    ASSERT_EQ(catalogue->variantCount(), 6);
+    for (std::int32_t a = 0; a < 6; ++a) {
+        for (std::int32_t b = 0; b < 6; ++b) {
             const VariantPlan& first = build.plan.variants[static_cast<std::size_t>(a)];
             const VariantPlan& second = build.plan.variants[static_cast<std::size_t>(b)];
             EXPECT_EQ(catalogue->canFollow(catalogue->variant(a), catalogue->variant(b)),
@@ -91,23 +92,28 @@ TEST_F(CatalogueFilesTest, VariantLinesCarryRecoveryTypeAndMaps) {
         EXPECT_EQ(usage.getCell(cell.x, cell.y), 1);
     }
     const std::string definition = definitionFile(build, "data/sources/test.rle");
-    EXPECT_NE(
-        definition.find("\nL112 L 112 12 -33\n L112a 1 69 0 GS data/conduits/L112a-image.rle"),
-        std::string::npos);
+    const std::int64_t quiet = build.proven[0].quietSpacing();
+    EXPECT_NE(definition.find("\nL112 L 112 12 -33\n L112a 1 " + std::to_string(quiet) +
+                              " 0 GS data/conduits/L112a-image.rle"),
+              std::string::npos);
+    EXPECT_NE(definition.find("\n L112a.c 1 69 " + std::to_string(quiet - 1) +
+                              " GS data/conduits/L112a.c-image.rle"),
+              std::string::npos);
     EXPECT_EQ(definition.substr(definition.size() - 12), "[Sequences]\n");
 }
 
 TEST_F(CatalogueFilesTest, TheReadmeIsFilledIn) {
     const Build build = smallBuild();
     const std::vector<CatalogueFile> files = catalogueFiles(build, "data/sources/test.rle");
-    const auto readme = std::find_if(files.begin(), files.end(),
-                                     [](const CatalogueFile& f) { return f.path == "README.md"; });
-    ASSERT_NE(readme, files.end());
-    EXPECT_EQ(readme->content.find("{{"), std::string::npos);
-    EXPECT_NE(readme->content.find("| L112 | L | 112 | (12, -33) | L112a |"), std::string::npos);
-    EXPECT_NE(readme->content.find("| L112 | a reason |"), std::string::npos);
-    EXPECT_NE(readme->content.find("sources/test.rle"), std::string::npos);
-    EXPECT_EQ(files.size(), 2u + 2u * 3u);
+    EXPECT_EQ(files.size(), 1u + 2u * 6u);
+    const CatalogueFile readme = readmeFile(build, "data/sources/test.rle", "| searches |\n");
+    EXPECT_EQ(readme.path, "README.md");
+    EXPECT_EQ(readme.content.find("{{"), std::string::npos);
+    EXPECT_NE(readme.content.find("| L112 | L | 112 | (12, -33) | L112a, L112a.c |"),
+              std::string::npos);
+    EXPECT_NE(readme.content.find("| L112 | a reason |"), std::string::npos);
+    EXPECT_NE(readme.content.find("sources/test.rle"), std::string::npos);
+    EXPECT_NE(readme.content.find("\n| searches |\n"), std::string::npos);
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "tests/tools/catalogue/fixtures.h"
+#include "tools/catalogue/glider.h"
+#include "tools/catalogue/naturalglider.h"
 
 namespace trelkan::builder {
 namespace {
@@ -35,6 +39,32 @@ TEST(ConduitProofTest, MeasuresRecoveryBothWays) {
     for (const LifeCell& cell : predecessorCells(0, 0, kF)) {
         EXPECT_TRUE(std::binary_search(conduit.everAlive.begin(), conduit.everAlive.end(), cell));
     }
+}
+
+// A second Herschel the quiet spacing behind the first repeats its passage, so the cells of one
+// passage are all a conduit needs then; the output's first glider, let go, is not among them.
+TEST(ConduitProofTest, OnePassageOnceTheConduitIsQuiet) {
+    const ProvenConduit conduit = *proveConduit(drawnL112(0, 0)).conduit;
+    EXPECT_EQ(conduit.quietSpacing(), conduit.settledAt + 4);
+    EXPECT_GT(conduit.quietSpacing(), conduit.recovery);
+    const std::vector<LifeCell>& passage = conduit.passageAlive;
+    EXPECT_TRUE(std::includes(conduit.everAlive.begin(), conduit.everAlive.end(), passage.begin(),
+                              passage.end()));
+    EXPECT_TRUE(std::includes(passage.begin(), passage.end(), conduit.catalysts.begin(),
+                              conduit.catalysts.end()));
+    const NaturalGlider& glider = firstNaturalGlider();
+    const std::int64_t drop = conduit.dt + glider.generation;
+    const GliderPath path = *gliderPath(cellsInFrame(conduit.output, glider.cells), drop);
+    std::set<LifeCell> gliderOnly;
+    for (std::int64_t g = drop; g < drop + 80; ++g) {
+        for (const LifeCell& cell : gliderCells(path, g)) {
+            if (std::binary_search(conduit.everAlive.begin(), conduit.everAlive.end(), cell) &&
+                !std::binary_search(passage.begin(), passage.end(), cell)) {
+                gliderOnly.insert(cell);
+            }
+        }
+    }
+    EXPECT_GT(gliderOnly.size(), 20u);
 }
 
 TEST(ConduitProofTest, TakesTheInputThatWorksNotTheLeftmost) {
