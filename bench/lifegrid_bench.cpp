@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 #include "life/herschel.h"
 #include "life/lifegrid.h"
 #include "life/rlepattern.h"

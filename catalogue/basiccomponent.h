@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/box.h"
-#include "catalogue/direction.h"
+#include "base/box.h"
+#include "base/direction.h"
 #include "compound/componentvariant.h"
 
 namespace trelkan {

@@ -3,52 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/rle.h"
+
 namespace trelkan {
 namespace {
-
-// One RLE item: a run count (1 when none is written) and its tag.
-struct RleItem {
-    std::int64_t count = 1;
-    char tag = 0;
-};
 
 // Counts above the size limit only ever lead to "RLE too big", so they are saturated there and
 // the arithmetic of the sizing pass cannot overflow.
 constexpr std::int64_t kCountSaturation = CellMap::kMaxCells + 1;
-
-// Walks the items of RLE text up to its first "!" or its end.
-class RleItemReader {
-  public:
-    explicit RleItemReader(std::string_view text) : m_text(text.substr(0, text.find('!'))) {}
-
-    // False at the end of the text. A tag other than "b", "o" and "$" is handed out as it is;
-    // a count with no tag after it comes with tag 0.
-    bool next(RleItem& item) {
-        if (m_position >= m_text.size()) {
-            return false;
-        }
-        item = RleItem{};
-        bool hasCount = false;
-        std::int64_t count = 0;
-        while (m_position < m_text.size() && m_text[m_position] >= '0' &&
-               m_text[m_position] <= '9') {
-            count = std::min(count * 10 + (m_text[m_position] - '0'), kCountSaturation);
-            hasCount = true;
-            ++m_position;
-        }
-        if (hasCount) {
-            item.count = count;
-        }
-        if (m_position < m_text.size()) {
-            item.tag = m_text[m_position++];
-        }
-        return true;
-    }
-
-  private:
-    std::string_view m_text;
-    std::size_t m_position = 0;
-};
 
 bool isCellTag(char tag) {
     return tag == 'b' || tag == 'o';
@@ -69,7 +31,7 @@ bool CellMap::readImage(std::string_view rleText) {
     std::int64_t width = 1;
     std::int64_t rows = 1;
     std::int64_t runLength = 0;
-    RleItemReader sizing(rleText);
+    RleItemReader sizing(rleText, kCountSaturation);
     RleItem item;
     while (sizing.next(item)) {
         if (item.tag == '$') {
@@ -98,7 +60,7 @@ bool CellMap::readImage(std::string_view rleText) {
     // guarantees that every row and column written lies inside the image.
     std::int64_t row = m_height - 1;
     std::int64_t column = 0;
-    RleItemReader filling(rleText);
+    RleItemReader filling(rleText, kCountSaturation);
     while (filling.next(item)) {
         if (item.tag == '$') {
             row -= item.count;

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 
 namespace trelkan {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "catalogue/actree.h"
-#include "run/numberparse.h"
+#include "base/numberparse.h"
 #include "run/output.h"
 
 namespace trelkan {

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "catalogue/cellmap.h"
-#include "catalogue/direction.h"
+#include "base/direction.h"
 
 namespace trelkan {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "catalogue/basiccomponent.h"
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "compound/componentvariant.h"
 #include "compound/shiftedcomponent.h"
 #include "compound/solverslots.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "catalogue/basiccomponent.h"
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "compound/componentvariant.h"
 
 namespace trelkan {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 
 namespace trelkan {
 

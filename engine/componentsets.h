@@ -3,7 +3,7 @@
 // can say where it stopped and a later run can skip what is done.
 #pragma once
 
-#include "run/target.h"
+#include "base/target.h"
 
 namespace trelkan {
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "run/target.h"
+#include "base/target.h"
 
 namespace trelkan {
 

@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "engine/pointset.h"
-#include "run/target.h"
+#include "base/target.h"
 
 namespace trelkan {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "run/target.h"
+#include "base/target.h"
 
 namespace trelkan {
 

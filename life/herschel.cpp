@@ -4,7 +4,7 @@
 #include <array>
 #include <cassert>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 
 namespace trelkan {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 
 namespace trelkan {
 

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/rle.h"
+
 namespace trelkan {
 namespace {
 
@@ -59,48 +61,34 @@ std::string ruleOf(std::string_view header) {
 bool parseBody(std::string_view body, std::vector<StateCell>& cells, std::string& error) {
     std::int64_t x = 0;
     std::int64_t y = 0;
-    std::int64_t count = 0;
-    bool hasCount = false;
-    for (const char c : body) {
-        if (c >= '0' && c <= '9') {
-            count = count * 10 + (c - '0');
-            hasCount = true;
-            if (count > kMaxExtent) {
-                error = "run count too large";
-                return false;
-            }
-            continue;
+    RleItemReader items(body, kMaxExtent + 1);
+    RleItem item;
+    while (items.next(item)) {
+        if (item.count > kMaxExtent) {
+            error = "run count too large";
+            return false;
         }
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            if (hasCount) {
-                error = "run count without a tag";
-                return false;
-            }
-            continue;
+        if (item.tag == 0 || (item.counted && (item.tag == ' ' || item.tag == '\t'))) {
+            error = "run count without a tag";
+            return false;
         }
-        const std::int64_t run = hasCount ? count : 1;
-        count = 0;
-        hasCount = false;
-        if (c == '!') {
-            return true;
-        }
-        if (c == '$') {
-            y += run;
+        if (item.tag == '$') {
+            y += item.count;
             x = 0;
-        } else if (const std::optional<int> state = stateOf(c)) {
+        } else if (const std::optional<int> state = stateOf(item.tag)) {
             if (*state != 0) {
-                if (cells.size() + static_cast<std::size_t>(run) > kMaxCells) {
+                if (cells.size() + static_cast<std::size_t>(item.count) > kMaxCells) {
                     error = "more than " + std::to_string(kMaxCells) + " cells";
                     return false;
                 }
-                for (std::int64_t i = 0; i < run; ++i) {
+                for (std::int64_t i = 0; i < item.count; ++i) {
                     cells.push_back(
                         {static_cast<std::int32_t>(x + i), static_cast<std::int32_t>(y), *state});
                 }
             }
-            x += run;
+            x += item.count;
         } else {
-            error = std::string("unexpected character '") + c + "'";
+            error = std::string("unexpected character '") + item.tag + "'";
             return false;
         }
         if (x > kMaxExtent || y > kMaxExtent) {
@@ -108,8 +96,11 @@ bool parseBody(std::string_view body, std::vector<StateCell>& cells, std::string
             return false;
         }
     }
-    error = "no '!' at the end of the pattern";
-    return false;
+    if (!items.ended()) {
+        error = "no '!' at the end of the pattern";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -139,8 +130,8 @@ std::optional<RlePattern> parseRle(std::string_view text, std::string& error) {
             headerSeen = true;
             pattern.rule = ruleOf(line);
         } else {
+            // Lines are joined as they stand: an item may not be split by a line end.
             body += line;
-            body += '\n';
         }
     }
     if (!headerSeen) {
@@ -168,34 +159,6 @@ std::optional<RlePattern> readRleFile(const std::string& path, std::string& erro
     return pattern;
 }
 
-namespace {
-
-// Collects RLE items into lines of at most 70 characters.
-class RleLines {
-  public:
-    void item(std::int64_t count, char tag) {
-        if (count <= 0) {
-            return;
-        }
-        const std::string text = (count == 1 ? "" : std::to_string(count)) + tag;
-        if (m_line.size() + text.size() > 70) {
-            m_text += m_line + '\n';
-            m_line.clear();
-        }
-        m_line += text;
-    }
-    std::string finish() {
-        item(1, '!');
-        return m_text + m_line + '\n';
-    }
-
-  private:
-    std::string m_text;
-    std::string m_line;
-};
-
-}  // namespace
-
 std::string writeRle(const std::vector<LifeCell>& cells, const std::vector<std::string>& comments) {
     std::vector<LifeCell> sorted = cells;
     std::sort(sorted.begin(), sorted.end());
@@ -213,27 +176,22 @@ std::string writeRle(const std::vector<LifeCell>& cells, const std::vector<std::
     }
     text += "x = " + std::to_string(std::int64_t{box.maxX} - box.minX + 1) +
             ", y = " + std::to_string(std::int64_t{box.maxY} - box.minY + 1) + ", rule = B3/S23\n";
-    RleLines lines;
+    StringSink body;
+    RleWriter writer(body, RleStyle{});
     std::int64_t row = box.minY;
     std::int64_t column = box.minX;
-    std::int64_t live = 0;
     for (const LifeCell& cell : sorted) {
-        if (cell.y != row || cell.x != column) {
-            lines.item(live, 'o');
-            live = 0;
-            if (cell.y != row) {
-                lines.item(cell.y - row, '$');
-                row = cell.y;
-                column = box.minX;
-            }
-            lines.item(cell.x - column, 'b');
-            column = cell.x;
+        if (cell.y != row) {
+            writer.putRun(cell.y - row, RleWriter::kRowEnd);
+            row = cell.y;
+            column = box.minX;
         }
-        ++live;
-        ++column;
+        writer.putRun(cell.x - column, RleWriter::kDead);
+        writer.putCell(RleWriter::kLive);
+        column = cell.x + 1;
     }
-    lines.item(live, 'o');
-    return text + lines.finish();
+    writer.finish();
+    return text + body.take();
 }
 
 }  // namespace trelkan

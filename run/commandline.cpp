@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "run/numberparse.h"
+#include "base/numberparse.h"
 #include "run/output.h"
 #include "run/targetscript.h"
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 #include "run/search.h"
 
 namespace trelkan {

@@ -1,6 +1,5 @@
 #include "run/output.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -61,23 +60,6 @@ LazyFile g_pattern;
 constexpr std::string_view kPatternHeader = "x = 1000, y = 1000, rule = B3/S23\n";
 
 }  // namespace
-
-std::string formatMessage(const char* format, ...) {
-    std::va_list args;
-    va_start(args, format);
-    std::va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    std::string text;
-    if (length > 0) {
-        std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-        std::vsnprintf(buffer.data(), buffer.size(), format, args);
-        text.assign(buffer.data(), static_cast<std::size_t>(length));
-    }
-    va_end(args);
-    return text;
-}
 
 void setLogFile(std::string name) {
     if (!g_log.isOpen()) {

@@ -9,10 +9,9 @@
 #include <string>
 #include <string_view>
 
-namespace trelkan {
+#include "base/format.h"
 
-// printf-style formatting into a string; every message is formatted whole before it is written.
-std::string formatMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+namespace trelkan {
 
 void setLogFile(std::string name);
 void setPatternFile(std::string name);

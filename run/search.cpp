@@ -6,7 +6,7 @@
 
 #include "catalogue/basiccomponent.h"
 #include "catalogue/componentregister.h"
-#include "catalogue/direction.h"
+#include "base/direction.h"
 #include "compound/compoundcomponent.h"
 #include "engine/activesetsearch.h"
 #include "engine/mapchainsearch.h"

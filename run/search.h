@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "run/target.h"
+#include "base/target.h"
 
 namespace trelkan {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 #include "run/output.h"
 #include "run/search.h"
 

@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 #include "life/herschel.h"
 #include "life/lifegrid.h"
 #include "life/rlepattern.h"

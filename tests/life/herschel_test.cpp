@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 #include "tests/life/lifetesting.h"
 
 namespace trelkan {

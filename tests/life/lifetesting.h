@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "life/lifegrid.h"
 #include "life/rlepattern.h"
 

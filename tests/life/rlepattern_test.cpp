@@ -104,6 +104,10 @@ TEST(RlePattern, RefusesMalformedTextWithAReason) {
     EXPECT_NE(refusal("#C only a comment\n").find("header"), std::string::npos);
     EXPECT_NE(refusal("").find("header"), std::string::npos);
     EXPECT_NE(refusal("x = 1\n3 o!").find("run count"), std::string::npos);
+    // A blank inside a line is no item, as the catalogue's maps have it too.
+    EXPECT_NE(refusal("x = 1\no b!").find("' '"), std::string::npos);
+    // Lines are joined as they stand: an item split by a line end is another item.
+    EXPECT_EQ(parse("x = 3\n1\n2o!")->cells.size(), 12u);
     EXPECT_NE(refusal("x = 1\n99999999999999999999999o!").find("too large"), std::string::npos);
     EXPECT_NE(refusal("x = 1\n16777217b!").find("too large"), std::string::npos);
     EXPECT_NE(refusal("x = 1\n16000000$16000000$o!").find("too large"), std::string::npos);

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 #include "run/search.h"
 
 namespace trelkan {

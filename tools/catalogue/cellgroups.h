@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "life/lifegrid.h"
 
 namespace trelkan::builder {

@@ -3,35 +3,9 @@
 #include <algorithm>
 #include <cassert>
 
+#include "base/rle.h"
+
 namespace trelkan::builder {
-namespace {
-
-constexpr std::size_t kLineLength = 70;
-
-class RleText {
-  public:
-    void item(std::int32_t count, char tag) {
-        if (count <= 0) {
-            return;
-        }
-        const std::string text = (count == 1 ? "" : std::to_string(count)) + tag;
-        if (m_line.size() + text.size() > kLineLength) {
-            m_text += m_line + "\n";
-            m_line.clear();
-        }
-        m_line += text;
-    }
-    std::string finish() {
-        item(1, '!');
-        return m_text + m_line + "\n";
-    }
-
-  private:
-    std::string m_text;
-    std::string m_line;
-};
-
-}  // namespace
 
 MapOrigin originIn(const Box& rectangle) {
     return {-rectangle.minX, rectangle.maxY};
@@ -57,7 +31,8 @@ std::string mapRle(const Box& rectangle, const std::vector<LifeCell>& cells,
     header += "x = " + std::to_string(width) +
               ", y = " + std::to_string(rectangle.maxY - rectangle.minY + 1) + ", rule = B3/S23\n";
 
-    RleText rle;
+    StringSink body;
+    RleWriter rle(body, RleStyle{});
     std::int32_t pendingRows = 0;
     auto cell = inside.begin();
     for (std::int32_t y = rectangle.minY; y <= rectangle.maxY; ++y) {
@@ -85,7 +60,8 @@ std::string mapRle(const Box& rectangle, const std::vector<LifeCell>& cells,
         }
     }
     rle.item(pendingRows, '$');
-    return header + rle.finish();
+    rle.finish();
+    return header + body.take();
 }
 
 }  // namespace trelkan::builder

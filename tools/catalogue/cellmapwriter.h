@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "life/lifegrid.h"
 
 namespace trelkan::builder {

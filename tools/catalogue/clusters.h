@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "tools/catalogue/picture.h"
 
 namespace trelkan::builder {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "life/lifegrid.h"
 #include "tools/catalogue/signal.h"
 

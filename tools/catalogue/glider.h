@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 #include "life/lifegrid.h"
 
 namespace trelkan::builder {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue/box.h"
-#include "catalogue/direction.h"
+#include "base/box.h"
+#include "base/direction.h"
 #include "life/herschel.h"
 
 namespace trelkan::builder {

@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "tools/catalogue/conduitproof.h"
 
 namespace trelkan::builder {

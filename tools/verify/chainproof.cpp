@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 #include "compound/compoundcomponent.h"
 #include "life/herschel.h"
 #include "run/output.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/box.h"
+#include "base/box.h"
 #include "catalogue/componentregister.h"
 #include "life/lifegrid.h"
 

@@ -12,7 +12,7 @@
 
 #include "catalogue/componentregister.h"
 #include "life/rlepattern.h"
-#include "run/numberparse.h"
+#include "base/numberparse.h"
 #include "run/output.h"
 #include "tools/verify/chainproof.h"
 #include "tools/verify/resultline.h"

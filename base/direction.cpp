@@ -1,4 +1,4 @@
-#include "catalogue/direction.h"
+#include "base/direction.h"
 
 #include <array>
 #include <cassert>

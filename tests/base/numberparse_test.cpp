@@ -1,4 +1,4 @@
-#include "run/numberparse.h"
+#include "base/numberparse.h"
 
 #include <gtest/gtest.h>
 

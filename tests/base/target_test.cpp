@@ -1,10 +1,10 @@
-#include "run/target.h"
+#include "base/target.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 #include "run/search.h"
 
 namespace trelkan {

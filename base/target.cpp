@@ -1,8 +1,8 @@
-#include "run/target.h"
+#include "base/target.h"
 
 #include <tuple>
 
-#include "catalogue/direction.h"
+#include "base/direction.h"
 
 namespace trelkan {
 

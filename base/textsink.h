@@ -1,0 +1,27 @@
+// Where text goes: standard output, a file, or a string. Writers below the program's top layer
+// write to a sink that they are given, never to a stream of their own choice.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace trelkan {
+
+class TextSink {
+  public:
+    virtual ~TextSink() = default;
+    virtual void write(std::string_view text) = 0;
+};
+
+// Collects the text in a string.
+class StringSink final : public TextSink {
+  public:
+    void write(std::string_view text) override { m_text += text; }
+    const std::string& text() const { return m_text; }
+    std::string take() { return std::move(m_text); }
+
+  private:
+    std::string m_text;
+};
+
+}  // namespace trelkan
