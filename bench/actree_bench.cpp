@@ -13,6 +13,7 @@
 #include "bench/quietstdout.h"
 #include "catalogue/actree.h"
 #include "catalogue/componentregister.h"
+#include "compound/treebuilder.h"
 
 namespace trelkan {
 namespace {
@@ -107,11 +108,9 @@ std::unique_ptr<ComponentRegister> pairRestrictedCatalogue() {
 void BM_BuildTree(benchmark::State& state) {
     const auto catalogue = pairRestrictedCatalogue();
     const auto bytes = static_cast<std::uint32_t>(state.range(0)) * 1024u;
-    {
-        const QuietStdout quiet;
-        for (auto _ : state) {
-            catalogue->buildTree(bytes);
-        }
+    for (auto _ : state) {
+        StringSink messages;
+        buildTree(*catalogue, bytes, messages);
     }
     state.counters["nodes"] = catalogue->acTree()->nodeCount();
     state.counters["sequences"] = catalogue->acTree()->sequenceCount();

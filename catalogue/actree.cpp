@@ -2,8 +2,6 @@
 
 #include <cassert>
 
-#include "compound/compoundcomponent.h"
-
 namespace trelkan {
 namespace {
 
@@ -88,23 +86,11 @@ ACTreeNode& ACTree::makeChild(ACTreeNode& parent, std::size_t symbol) {
     return child;
 }
 
-bool ACTree::containsForbidden(const CompoundComponent& chain) const {
-    return containsForbiddenIn(chain.count(), [&chain](std::int32_t i) {
-        return symbolIndex(chain.place(i).component()->index());
-    });
-}
-
 bool ACTree::containsForbidden(std::span<const std::int32_t> symbols) const {
     assert(symbols.size() <= static_cast<std::size_t>(INT32_MAX));
     return containsForbiddenIn(
         static_cast<std::int32_t>(symbols.size()),
         [symbols](std::int32_t i) { return symbolIndex(symbols[static_cast<std::size_t>(i)]); });
-}
-
-void ACTree::insert(const CompoundComponent& chain) {
-    insertFrom(chain.count(), [&chain](std::int32_t i) {
-        return symbolIndex(chain.place(i).component()->index());
-    });
 }
 
 void ACTree::insert(std::span<const std::int32_t> symbols) {

@@ -12,8 +12,6 @@
 
 namespace trelkan {
 
-class CompoundComponent;
-
 class ACTree {
   public:
     // The longest sequence held.
@@ -24,15 +22,11 @@ class ACTree {
     ACTree(const ACTree&) = delete;
     ACTree& operator=(const ACTree&) = delete;
 
-    // While building: whether some run of consecutive elements of the chain is a sequence
-    // already inserted (true for an empty chain).
-    bool containsForbidden(const CompoundComponent& chain) const;
+    // While building: whether some run of consecutive symbols (component indices) is a sequence
+    // already inserted (true for an empty sequence).
     bool containsForbidden(std::span<const std::int32_t> symbols) const;
-    // Adds the chain's components as a forbidden sequence, unless it is too long or already
-    // contains one.
-    void insert(const CompoundComponent& chain);
+    // Adds the symbols as a forbidden sequence, unless it is too long or already contains one.
     void insert(std::span<const std::int32_t> symbols);
-    // (The span forms take the component indices directly.)
     // Turns the trie into the automaton; called once, last.
     void finalize();
 
@@ -42,8 +36,7 @@ class ACTree {
     std::int32_t alphabetSize() const { return m_alphabetSize; }
 
   private:
-    // The two building operations read a sequence through symbolAt(i), i < length, so that
-    // chains and plain index lists share one implementation.
+    // The two building operations read a sequence through symbolAt(i), i < length.
     template <typename SymbolAt>
     bool containsForbiddenIn(std::int32_t length, SymbolAt symbolAt) const;
     template <typename SymbolAt>

@@ -11,7 +11,7 @@
 
 #include "base/box.h"
 #include "base/direction.h"
-#include "compound/componentvariant.h"
+#include "catalogue/componentvariant.h"
 
 namespace trelkan {
 

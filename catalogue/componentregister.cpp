@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "catalogue/actree.h"
 #include "base/numberparse.h"
+#include "catalogue/actree.h"
 #include "run/output.h"
 
 namespace trelkan {
@@ -240,23 +240,23 @@ void ComponentRegister::applySequenceLine() {
 
 void ComponentRegister::addSequence(const std::vector<const BasicComponent*>& components) {
     assert(components.size() <= kMaxSequenceLength);
-    auto chain = std::make_unique<CompoundComponent>(kMaxSequenceLength, m_maxVariants,
-                                                     kMaxSequenceLength * m_maxVariants, "???");
-    for (const BasicComponent* component : components) {
-        chain->append(*component);
-    }
-    m_sequences.push_back(std::move(chain));
+    m_sequences.push_back(components);
     std::push_heap(m_sequences.begin(), m_sequences.end(), FewerElementsOnTop{});
 }
 
-std::unique_ptr<CompoundComponent> ComponentRegister::popSequence() {
+std::optional<ComponentSequence> ComponentRegister::popSequence() {
     if (m_sequences.empty()) {
-        return nullptr;
+        return std::nullopt;
     }
     std::pop_heap(m_sequences.begin(), m_sequences.end(), FewerElementsOnTop{});
-    auto chain = std::move(m_sequences.back());
+    ComponentSequence sequence = std::move(m_sequences.back());
     m_sequences.pop_back();
-    return chain;
+    return sequence;
+}
+
+void ComponentRegister::setTree(std::unique_ptr<ACTree> tree, std::int32_t completeDepth) {
+    m_acTree = std::move(tree);
+    m_completeDepth = completeDepth;
 }
 
 BasicComponent* ComponentRegister::findComponent(std::string_view name, bool quiet) const {

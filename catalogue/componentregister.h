@@ -14,14 +14,16 @@
 
 #include "catalogue/basiccomponent.h"
 #include "catalogue/cellmap.h"
+#include "catalogue/componentvariant.h"
 #include "catalogue/linereader.h"
-#include "compound/componentvariant.h"
-#include "compound/compoundcomponent.h"
 
 namespace trelkan {
 
 class ACTree;
 class ACTreeNode;
+
+// A run of components that no chain may hold, in chain order.
+using ComponentSequence = std::vector<const BasicComponent*>;
 
 // The type letters of a variant: G, then R or S, then at most one of U and X.
 struct VariantType {
@@ -84,23 +86,20 @@ class ComponentRegister {
     bool canFollow(const ComponentVariant& a, const BasicComponent& component) const;
     bool canFollow(const BasicComponent& component, const ComponentVariant& b) const;
 
-    // Takes out the shortest sequence left, or null when none is.
-    std::unique_ptr<CompoundComponent> popSequence();
+    // Takes out the shortest sequence left, or nothing when none is.
+    std::optional<ComponentSequence> popSequence();
     std::size_t sequenceCount() const { return m_sequences.size(); }
 
     // Chooses the variants that take part in a run at this period and compression, and drops
     // those that cannot be linked into a chain. loopsOnly: every target is a closed loop.
     void prepare(std::int32_t period, std::int32_t compression, bool loopsOnly, bool buildCaches);
 
-    // Builds the automaton of forbidden sequences within a budget of bytes.
-    void buildTree(std::uint32_t bytes);
+    // The automaton of forbidden sequences, built for the prepared catalogue where the solver is
+    // (buildTree), with the depth to which it is complete.
+    void setTree(std::unique_ptr<ACTree> tree, std::int32_t completeDepth);
     const ACTree* acTree() const { return m_acTree.get(); }
 
   private:
-    // Inserts every chain of chain.count() + level active components, extending the chain, that
-    // cannot be realised and holds no forbidden sequence yet. False when the tree grew beyond
-    // budget nodes before the enumeration ended.
-    bool enumerateForbidden(CompoundComponent& chain, std::int32_t level, std::uint32_t budget);
     void readComponentSection();
     void readPairSection();
     void readSequenceSection();
@@ -139,9 +138,8 @@ class ComponentRegister {
     bool removeUnlinkedVariants(bool loopsOnly);
 
     struct FewerElementsOnTop {
-        bool operator()(const std::unique_ptr<CompoundComponent>& a,
-                        const std::unique_ptr<CompoundComponent>& b) const {
-            return a->count() > b->count();
+        bool operator()(const ComponentSequence& a, const ComponentSequence& b) const {
+            return a.size() > b.size();
         }
     };
 
@@ -162,7 +160,7 @@ class ComponentRegister {
     std::unordered_map<std::string, BasicComponent*> m_componentsByName;
     std::unordered_map<std::string, ComponentVariant*> m_variantsByName;
     // A heap of the sequences with the shortest on top.
-    std::vector<std::unique_ptr<CompoundComponent>> m_sequences;
+    std::vector<ComponentSequence> m_sequences;
 
     // Loading state: the file, its current line and the tokens of that line.
     std::string m_path;

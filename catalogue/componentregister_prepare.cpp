@@ -4,7 +4,6 @@
 #include <cassert>
 
 #include "catalogue/componentregister.h"
-#include "compound/shiftedcomponent.h"
 #include "run/output.h"
 
 namespace trelkan {
@@ -19,17 +18,18 @@ bool typesAllowSuccession(const ComponentVariant& first, const ComponentVariant&
     return !(first.typeU() && !second.typeR());
 }
 
-// The second variant put down at the output of the first, both at the origin's frame: they fit
-// when their usage maps share no cell.
+// The second variant put down at the output of the first, the first at the origin facing F:
+// they fit when their usage maps share no cell. The variant with the larger index asks, as the
+// overlap test of placed variants has it.
 bool fitsEndToEnd(ComponentVariant& first, const BasicComponent& firstComponent,
-                  ComponentVariant& second, const BasicComponent& secondComponent) {
-    ShiftedComponent a;
-    a.place(firstComponent, 0, 0, kF);
-    a.setVariant(&first);
-    ShiftedComponent b;
-    b.place(secondComponent, a.outX(), a.outY(), a.outDir());
-    b.setVariant(&second);
-    return a.isCompatibleWith(b);
+                  ComponentVariant& second) {
+    const Offset out = firstComponent.outOffset(kF);
+    const int dir = firstComponent.outDir(kF);
+    if (first.index() >= second.index()) {
+        return first.isCompatible(out.x, out.y, dir, second);
+    }
+    const Offset back = toLocal(out.x, out.y, dir, 0, 0);
+    return second.isCompatible(back.x, back.y, inverseCompose(dir, kF), first);
 }
 
 }  // namespace
@@ -40,9 +40,8 @@ void ComponentRegister::seedVariantMatrix() {
     for (ComponentVariant* first : m_variantList) {
         const BasicComponent& firstComponent = component(first->componentIndex());
         for (ComponentVariant* second : m_variantList) {
-            const bool allowed =
-                typesAllowSuccession(*first, *second) &&
-                fitsEndToEnd(*first, firstComponent, *second, component(second->componentIndex()));
+            const bool allowed = typesAllowSuccession(*first, *second) &&
+                                 fitsEndToEnd(*first, firstComponent, *second);
             m_variantMatrix[matrixIndex(first->index(), second->index())] = allowed ? 1 : 0;
         }
     }

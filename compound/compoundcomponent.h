@@ -10,7 +10,7 @@
 
 #include "catalogue/basiccomponent.h"
 #include "base/box.h"
-#include "compound/componentvariant.h"
+#include "catalogue/componentvariant.h"
 #include "compound/shiftedcomponent.h"
 #include "compound/solverslots.h"
 

@@ -7,7 +7,7 @@
 
 #include "catalogue/basiccomponent.h"
 #include "base/box.h"
-#include "compound/componentvariant.h"
+#include "catalogue/componentvariant.h"
 
 namespace trelkan {
 

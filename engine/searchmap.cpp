@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "catalogue/basiccomponent.h"
-#include "compound/componentvariant.h"
+#include "catalogue/componentvariant.h"
 #include "run/output.h"
 #include "run/search.h"
 

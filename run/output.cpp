@@ -80,6 +80,15 @@ void writeOutput(std::string_view text) {
     }
 }
 
+TextSink& consoleOutput() {
+    class Console final : public TextSink {
+      public:
+        void write(std::string_view text) override { writeOutput(text); }
+    };
+    static Console console;
+    return console;
+}
+
 bool patternEnabled() {
     return g_pattern.isNamed();
 }

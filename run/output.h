@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/format.h"
+#include "base/textsink.h"
 
 namespace trelkan {
 
@@ -17,6 +18,8 @@ void setLogFile(std::string name);
 void setPatternFile(std::string name);
 
 void writeOutput(std::string_view text);
+// writeOutput as a sink, for the layers below that write to the one they are given.
+TextSink& consoleOutput();
 
 bool patternEnabled();
 void writePatternText(std::string_view text);

@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/direction.h"
 #include "catalogue/basiccomponent.h"
 #include "catalogue/componentregister.h"
-#include "base/direction.h"
 #include "compound/compoundcomponent.h"
+#include "compound/treebuilder.h"
 #include "engine/activesetsearch.h"
 #include "engine/mapchainsearch.h"
 #include "engine/searchmap.h"
@@ -117,7 +118,8 @@ void Search::run(const RunParameters& parameters) {
     m_register = std::make_unique<ComponentRegister>(kDefinitionFile);
     m_register->prepare(parameters.period, parameters.compression, m_loopTargetsOnly,
                         parameters.mapMode);
-    m_register->buildTree(static_cast<std::uint32_t>(parameters.treeSizeKB) * 1024u);
+    buildTree(*m_register, static_cast<std::uint32_t>(parameters.treeSizeKB) * 1024u,
+              consoleOutput());
     collectActiveComponents();
     m_setNumber = 0;
     if (m_componentCount > 0) {

@@ -108,12 +108,18 @@ void Search::drawVariantGrid() {
 }
 
 void Search::drawSequences() {
-    while (std::unique_ptr<CompoundComponent> sequence = m_register->popSequence()) {
-        if (sequence->compose(false) != 0) {
-            sequence->print(0);
+    constexpr std::int32_t kLength = ComponentRegister::kMaxSequenceLength;
+    const std::int32_t maxVariants = m_register->maxVariants();
+    while (const std::optional<ComponentSequence> sequence = m_register->popSequence()) {
+        CompoundComponent chain(kLength, maxVariants, kLength * maxVariants, "???");
+        for (const BasicComponent* component : *sequence) {
+            chain.append(*component);
+        }
+        if (chain.compose(false) != 0) {
+            chain.print(0);
             writeOutput(" - unnecessary sequence\n");
         }
-        sequence->writePattern(true);
+        chain.writePattern(true);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "compound/componentvariant.h"
+#include "catalogue/componentvariant.h"
 
 #include <algorithm>
 #include <cassert>
