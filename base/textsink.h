@@ -2,6 +2,7 @@
 // write to a sink that they are given, never to a stream of their own choice.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,18 @@ class StringSink final : public TextSink {
 
   private:
     std::string m_text;
+};
+
+// Writes to an open stream, such as standard output or standard error; does not own it.
+class StreamSink final : public TextSink {
+  public:
+    explicit StreamSink(std::FILE* stream) : m_stream(stream) {}
+    void write(std::string_view text) override {
+        std::fwrite(text.data(), 1, text.size(), m_stream);
+    }
+
+  private:
+    std::FILE* m_stream;
 };
 
 }  // namespace trelkan

@@ -1,7 +1,6 @@
 #include "catalogue/cellmap.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "base/rle.h"
 
@@ -41,14 +40,13 @@ bool CellMap::readImage(std::string_view rleText) {
         } else if (isCellTag(item.tag)) {
             runLength = std::min(runLength + item.count, kCountSaturation);
         } else {
-            std::fputs("Error reading RLE\n", stderr);
+            m_refusal = Refusal::kUnreadable;
             return false;
         }
     }
     width = std::max(width, runLength);
     if (width * rows > kMaxCells) {
-        std::fputs("RLE too big", stderr);
-        m_tooBig = true;
+        m_refusal = Refusal::kTooBig;
         return false;
     }
 
@@ -74,6 +72,18 @@ bool CellMap::readImage(std::string_view rleText) {
         }
     }
     return true;
+}
+
+std::string_view CellMap::refusalMessage(Refusal refusal) {
+    switch (refusal) {
+        case Refusal::kUnreadable:
+            return "Error reading RLE\n";
+        case Refusal::kTooBig:
+            return "RLE too big";
+        case Refusal::kNone:
+            break;
+    }
+    return "";
 }
 
 Box CellMap::getBounds() const {

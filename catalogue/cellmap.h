@@ -18,9 +18,14 @@ class CellMap {
     // The largest image accepted, in cells.
     static constexpr std::int64_t kMaxCells = 10000;
 
-    // Reads the RLE text up to its first "!". Text that cannot be read ("Error reading RLE\n")
-    // or is too big ("RLE too big") is reported on standard error and leaves the map empty; an
-    // empty map answers 0 for every cell.
+    // Why a text was refused.
+    enum class Refusal { kNone, kUnreadable, kTooBig };
+    // What the loader reports for a refusal: "Error reading RLE\n", or "RLE too big" with no line
+    // end.
+    static std::string_view refusalMessage(Refusal refusal);
+
+    // Reads the RLE text up to its first "!". Text that cannot be read or is too big leaves the
+    // map empty, with the refusal noted; an empty map answers 0 for every cell.
     CellMap(std::int32_t dx, std::int32_t dy, std::string_view rleText);
     virtual ~CellMap() = default;
 
@@ -43,8 +48,7 @@ class CellMap {
     std::int32_t height() const { return m_height; }
     // Only a text that was refused leaves a map empty: every image read has a cell at least.
     bool isEmpty() const { return m_image.empty(); }
-    // The text was refused as too big; its message has no line end.
-    bool isTooBig() const { return m_tooBig; }
+    Refusal refusal() const { return m_refusal; }
 
   private:
     bool readImage(std::string_view rleText);
@@ -55,7 +59,7 @@ class CellMap {
     std::vector<std::uint8_t> m_image;
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
-    bool m_tooBig = false;
+    Refusal m_refusal = Refusal::kNone;
 };
 
 }  // namespace trelkan

@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstdio>
-#include <cstdlib>
 
+#include "base/format.h"
 #include "base/numberparse.h"
 #include "catalogue/actree.h"
-#include "run/output.h"
 
 namespace trelkan {
 namespace {
@@ -55,62 +53,99 @@ std::string asString(std::string_view text) {
 
 }  // namespace
 
-ComponentRegister::ComponentRegister(const std::string& path)
-    : m_path(path), m_reader(std::make_unique<LineReader>(path)) {
-    if (!m_reader->isOpen()) {
-        writeOutput(formatMessage("Definition file cannot be opened: %s\n", path.c_str()));
-        std::exit(EXIT_FAILURE);
-    }
-    readLineOrFail();
-    if (m_line != kComponentsHeader) {
-        failAtLine("[Components] expected");
-    }
-    readComponentSection();
-    finishComponents();
-    readPairSection();
-    readSequenceSection();
-    writeOutput(
-        formatMessage("Loaded %d components, %d variants\n", m_componentCount, m_variantCount));
-    m_reader.reset();
+std::string LoadError::text() const {
+    return line > 0 ? formatMessage("%s:%d: %s\n", path.c_str(), line, message.c_str())
+                    : message + "\n";
 }
 
-ComponentRegister::ComponentRegister() = default;
+std::unique_ptr<ComponentRegister> ComponentRegister::load(const std::string& path, TextSink& out,
+                                                           TextSink& errors, LoadError& error) {
+    auto catalogue = std::make_unique<ComponentRegister>(&out, &errors);
+    if (!catalogue->readFile(path)) {
+        error = std::move(catalogue->m_loadError);
+        return nullptr;
+    }
+    return catalogue;
+}
+
+ComponentRegister::ComponentRegister(TextSink* out, TextSink* errors)
+    : m_out(out), m_errors(errors) {}
 
 ComponentRegister::~ComponentRegister() = default;
 
-void ComponentRegister::readLineOrFail() {
+void ComponentRegister::say(std::string_view text) const {
+    if (m_out != nullptr) {
+        m_out->write(text);
+    }
+}
+
+void ComponentRegister::warn(std::string_view text) {
+    if (m_errors != nullptr) {
+        m_errors->write(text);
+    }
+    m_errorLineOpen = !text.empty() && text.back() != '\n';
+}
+
+bool ComponentRegister::readFile(const std::string& path) {
+    m_path = path;
+    m_reader = std::make_unique<LineReader>(path);
+    if (!m_reader->isOpen()) {
+        m_loadError = {path, 0, "Definition file cannot be opened: " + path};
+        return false;
+    }
+    if (!nextLine()) {
+        return false;
+    }
+    if (m_line != kComponentsHeader) {
+        return fail("[Components] expected");
+    }
+    if (!readComponentSection()) {
+        return false;
+    }
+    finishComponents();
+    if (!readPairSection() || !readSequenceSection()) {
+        return false;
+    }
+    say(formatMessage("Loaded %d components, %d variants\n", m_componentCount, m_variantCount));
+    m_reader.reset();
+    return true;
+}
+
+bool ComponentRegister::nextLine() {
     if (!m_reader->readLine(m_line)) {
-        failAtLine("Unexpected end of file");
+        return fail("Unexpected end of file");
     }
     m_tokens = LineTokens(m_line);
+    return true;
 }
 
-void ComponentRegister::failAtLine(std::string_view what) const {
-    writeOutput(formatMessage("%s:%d: %s\n", m_path.c_str(), m_reader->lineNumber(),
-                              asString(what).c_str()));
-    std::exit(EXIT_FAILURE);
+bool ComponentRegister::fail(std::string_view what) {
+    m_loadError = {m_path, m_reader->lineNumber(), std::string(what)};
+    return false;
 }
 
-void ComponentRegister::readComponentSection() {
+bool ComponentRegister::readComponentSection() {
     BasicComponent* current = nullptr;
     for (;;) {
-        readLineOrFail();
+        if (!nextLine()) {
+            return false;
+        }
         if (m_line == kPairsHeader) {
-            return;
+            return true;
         }
         if (isVariantLine(m_line)) {
             if (current == nullptr) {
-                failAtLine("Variant definition should be preceded by a component definition");
+                return fail("Variant definition should be preceded by a component definition");
             }
             if (parseVariant(*current) == nullptr) {
-                failAtLine("Syntax error in variant definition");
+                return fail("Syntax error in variant definition");
             }
             continue;
         }
         current = parseComponent();
         if (current == nullptr) {
             // The component does not exist, so neither can the variant lines under it.
-            failAtLine("Syntax error in component definition");
+            return fail("Syntax error in component definition");
         }
     }
 }
@@ -152,41 +187,55 @@ void ComponentRegister::finishComponents() {
     seedVariantMatrix();
 }
 
-void ComponentRegister::readPairSection() {
+bool ComponentRegister::readPairSection() {
     for (;;) {
-        readLineOrFail();
-        if (m_line == kSequencesHeader) {
-            return;
+        if (!nextLine()) {
+            return false;
         }
-        applyPairLine(m_line);
+        if (m_line == kSequencesHeader) {
+            return true;
+        }
+        if (!applyPairLine(m_line)) {
+            return false;
+        }
     }
 }
 
-void ComponentRegister::readSequenceSection() {
+bool ComponentRegister::readSequenceSection() {
     while (m_reader->readLine(m_line)) {
         m_tokens = LineTokens(m_line);
-        applySequenceLine();
+        if (!applySequenceLine()) {
+            return false;
+        }
     }
+    return true;
 }
 
-void ComponentRegister::applyPairLine(std::string_view line) {
+bool ComponentRegister::applyPairLine(std::string_view line) {
     while (!line.empty() && LineTokens::isBlank(line.front())) {
         line.remove_prefix(1);
     }
     if (line.empty()) {
-        failAtLine("Unrecognised pair");
+        return fail("Unrecognised pair");
     }
+    std::vector<const ComponentVariant*> firsts;
     if (line.front() == '*') {
-        for (const ComponentVariant* variant : resolvePairName(line.substr(1))) {
+        if (!resolvePairName(line.substr(1), firsts)) {
+            return false;
+        }
+        for (const ComponentVariant* variant : firsts) {
             clearColumn(variant->index());
         }
-        return;
+        return true;
     }
     if (const std::size_t star = line.find('*'); star != std::string_view::npos) {
-        for (const ComponentVariant* variant : resolvePairName(line.substr(0, star))) {
+        if (!resolvePairName(line.substr(0, star), firsts)) {
+            return false;
+        }
+        for (const ComponentVariant* variant : firsts) {
             clearRow(variant->index());
         }
-        return;
+        return true;
     }
     std::size_t split = line.find('-');
     const bool allowed = split == std::string_view::npos;
@@ -194,48 +243,55 @@ void ComponentRegister::applyPairLine(std::string_view line) {
         split = line.find('+');
     }
     if (split == std::string_view::npos) {
-        failAtLine("Unrecognised pair");
+        return fail("Unrecognised pair");
     }
-    const auto firsts = resolvePairName(line.substr(0, split));
-    const auto seconds = resolvePairName(line.substr(split + 1));
+    std::vector<const ComponentVariant*> seconds;
+    if (!resolvePairName(line.substr(0, split), firsts) ||
+        !resolvePairName(line.substr(split + 1), seconds)) {
+        return false;
+    }
     for (const ComponentVariant* first : firsts) {
         for (const ComponentVariant* second : seconds) {
             setFollow(*first, *second, allowed);
         }
     }
+    return true;
 }
 
-std::vector<const ComponentVariant*> ComponentRegister::resolvePairName(std::string_view name) {
+bool ComponentRegister::resolvePairName(std::string_view name,
+                                        std::vector<const ComponentVariant*>& variants) {
     if (const ComponentVariant* variant = findVariant(name, true)) {
-        return {variant};
+        variants = {variant};
+        return true;
     }
     const BasicComponent* component = findComponent(name, false);
     if (component == nullptr) {
-        failAtLine("Unrecognised pair");
+        return fail("Unrecognised pair");
     }
-    std::vector<const ComponentVariant*> variants;
+    variants.clear();
     for (std::int32_t i = 0; i < component->variantCount(); ++i) {
         variants.push_back(&component->variant(i));
     }
-    return variants;
+    return true;
 }
 
-void ComponentRegister::applySequenceLine() {
+bool ComponentRegister::applySequenceLine() {
     std::vector<const BasicComponent*> components;
     while (const std::optional<std::string_view> name = m_tokens.next()) {
         if (components.size() == kMaxSequenceLength) {
-            failAtLine("Sequence too long");
+            return fail("Sequence too long");
         }
         const BasicComponent* component = findComponent(*name, false);
         if (component == nullptr) {
-            failAtLine("Invalid sequence");
+            return fail("Invalid sequence");
         }
         components.push_back(component);
     }
     if (components.size() < 3) {
-        failAtLine("Sequence too short");
+        return fail("Sequence too short");
     }
     addSequence(components);
+    return true;
 }
 
 void ComponentRegister::addSequence(const std::vector<const BasicComponent*>& components) {
@@ -265,7 +321,7 @@ BasicComponent* ComponentRegister::findComponent(std::string_view name, bool qui
         return found->second;
     }
     if (!quiet) {
-        writeOutput(formatMessage("Unknown component name: %s\n", asString(name).c_str()));
+        say(formatMessage("Unknown component name: %s\n", asString(name).c_str()));
     }
     return nullptr;
 }
@@ -276,7 +332,7 @@ ComponentVariant* ComponentRegister::findVariant(std::string_view name, bool qui
         return found->second;
     }
     if (!quiet) {
-        writeOutput(formatMessage("Unknown variant name: %s\n", asString(name).c_str()));
+        say(formatMessage("Unknown variant name: %s\n", asString(name).c_str()));
     }
     return nullptr;
 }
@@ -285,22 +341,20 @@ bool ComponentRegister::parseInteger(std::int32_t minimum, std::int32_t maximum,
                                      std::int32_t& value) {
     const std::optional<std::string_view> token = m_tokens.next();
     if (!token) {
-        writeOutput("Missing integer value\n");
+        say("Missing integer value\n");
         return false;
     }
     const NumberReading reading = readSignedNumber(*token);
     if (!reading.valid) {
-        writeOutput(formatMessage("Invalid integer: %s\n", asString(*token).c_str()));
+        say(formatMessage("Invalid integer: %s\n", asString(*token).c_str()));
         return false;
     }
     if (reading.value < minimum) {
-        writeOutput(
-            formatMessage("Integer value too small (%d) - limit is %d\n", reading.value, minimum));
+        say(formatMessage("Integer value too small (%d) - limit is %d\n", reading.value, minimum));
         return false;
     }
     if (reading.value > maximum) {
-        writeOutput(
-            formatMessage("Integer value too great (%d) - limit is %d\n", reading.value, maximum));
+        say(formatMessage("Integer value too great (%d) - limit is %d\n", reading.value, maximum));
         return false;
     }
     value = reading.value;
@@ -314,28 +368,28 @@ std::optional<std::int32_t> ComponentRegister::parseField(std::int32_t minimum,
     if (parseInteger(minimum, maximum, value)) {
         return value;
     }
-    writeOutput(failure);
+    say(failure);
     return std::nullopt;
 }
 
 BasicComponent* ComponentRegister::parseComponent() {
     const std::optional<std::string_view> name = m_tokens.next();
     if (!name) {
-        writeOutput("Missing component name\n");
+        say("Missing component name\n");
         return nullptr;
     }
     if (findComponent(*name, true) != nullptr) {
-        writeOutput(formatMessage("Duplicate component name: %s\n", asString(*name).c_str()));
+        say(formatMessage("Duplicate component name: %s\n", asString(*name).c_str()));
         return nullptr;
     }
     const std::optional<std::string_view> word = m_tokens.next();
     if (!word) {
-        writeOutput("Missing direction\n");
+        say("Missing direction\n");
         return nullptr;
     }
     const std::optional<int> direction = parseDirectionWord(*word);
     if (!direction) {
-        writeOutput(formatMessage("Unrecognized direction: %s\n", asString(*word).c_str()));
+        say(formatMessage("Unrecognized direction: %s\n", asString(*word).c_str()));
         return nullptr;
     }
     const std::optional<std::int32_t> dt = parseField(1, kMaxDelay, "Invalid DT\n");
@@ -356,11 +410,11 @@ BasicComponent* ComponentRegister::parseComponent() {
 ComponentVariant* ComponentRegister::parseVariant(BasicComponent& component) {
     const std::optional<std::string_view> name = m_tokens.next();
     if (!name) {
-        writeOutput("Missing variant name\n");
+        say("Missing variant name\n");
         return nullptr;
     }
     if (findVariant(*name, true) != nullptr) {
-        writeOutput(formatMessage("Duplicate variant name: %s\n", asString(*name).c_str()));
+        say(formatMessage("Duplicate variant name: %s\n", asString(*name).c_str()));
         return nullptr;
     }
     const std::optional<std::int32_t> period = parseField(1, kMaxPeriod, "Invalid period\n");
@@ -375,62 +429,56 @@ ComponentVariant* ComponentRegister::parseVariant(BasicComponent& component) {
     std::int32_t minCompression = 0;
     if (!parseInteger(0, kMaxCompression, minCompression) ||
         (minCompression != 0 && minCompression < *maxCompression)) {
-        writeOutput("Invalid minimum compression\n");
+        say("Invalid minimum compression\n");
         return nullptr;
     }
     const std::optional<std::string_view> typeToken = m_tokens.next();
     const std::optional<VariantType> type = typeToken ? parseVariantType(*typeToken) : std::nullopt;
     if (!type) {
-        writeOutput("Invalid variant type\n");
+        say("Invalid variant type\n");
         return nullptr;
     }
     std::shared_ptr<const CellMap> image = parseCellMap(true);
     if (!image) {
-        writeOutput("Invalid variant image\n");
+        say("Invalid variant image\n");
         return nullptr;
     }
     std::shared_ptr<const CellMap> usage = parseCellMap(false);
     if (!usage) {
-        writeOutput("Invalid variant usage\n");
+        say("Invalid variant usage\n");
         return nullptr;
     }
-    // A map read by this line (not shared) and refused has just said so on the error stream.
-    const bool imageRead = image.use_count() == 1;
-    const bool usageRead = usage.use_count() == 1;
-    const bool lineOpen =
-        usageRead && usage->isEmpty() ? usage->isTooBig() : imageRead && image->isTooBig();
     ComponentVariant& variant =
         addVariant(component, std::string(*name), *period, *maxCompression, minCompression, *type,
                    std::move(image), std::move(usage));
     if (!variant.isUsable()) {
-        reportUnusable(variant, lineOpen);
+        reportUnusable(variant);
     }
     return &variant;
 }
 
-void ComponentRegister::reportUnusable(const ComponentVariant& variant, bool lineOpen) {
+void ComponentRegister::reportUnusable(const ComponentVariant& variant) {
     const bool image = variant.imageMap()->isEmpty();
     const bool usage = variant.usageMap()->isEmpty();
-    const std::string message =
-        formatMessage("%sVariant %s is never placed: its %s could not be read\n",
-                      lineOpen ? "\n" : "", variant.name().c_str(),
-                      image && usage ? "image and usage map"
-                      : image        ? "image"
-                                     : "usage map");
-    std::fputs(message.c_str(), stderr);
+    // "RLE too big" has no line end of its own.
+    warn(formatMessage("%sVariant %s is never placed: its %s could not be read\n",
+                       m_errorLineOpen ? "\n" : "", variant.name().c_str(),
+                       image && usage ? "image and usage map"
+                       : image        ? "image"
+                                      : "usage map"));
 }
 
 std::shared_ptr<const CellMap> ComponentRegister::parseCellMap(bool wantImage) {
     const std::optional<std::string_view> token = m_tokens.next();
     if (!token) {
-        writeOutput("Missing cell map\n");
+        say("Missing cell map\n");
         return nullptr;
     }
     if (token->front() == '=') {
         const std::string_view name = token->substr(1);
         const ComponentVariant* shared = findVariant(name, false);
         if (shared == nullptr) {
-            writeOutput(formatMessage("Invalid variant name: %s\n", asString(name).c_str()));
+            say(formatMessage("Invalid variant name: %s\n", asString(name).c_str()));
             return nullptr;
         }
         return wantImage ? shared->imageMap() : shared->usageMap();
@@ -438,12 +486,12 @@ std::shared_ptr<const CellMap> ComponentRegister::parseCellMap(bool wantImage) {
     const std::string path(*token);
     LineReader image(path);
     if (!image.isOpen()) {
-        writeOutput(formatMessage("Invalid image filename: %s\n", path.c_str()));
+        say(formatMessage("Invalid image filename: %s\n", path.c_str()));
         return nullptr;
     }
     const std::optional<std::string> text = readRleText(image);
     if (!text) {
-        writeOutput(formatMessage("Invalid image file: %s\n", path.c_str()));
+        say(formatMessage("Invalid image file: %s\n", path.c_str()));
         return nullptr;
     }
     const std::optional<std::int32_t> dx =
@@ -456,7 +504,11 @@ std::shared_ptr<const CellMap> ComponentRegister::parseCellMap(bool wantImage) {
     if (!dy) {
         return nullptr;
     }
-    return std::make_shared<const CellMap>(*dx, *dy, *text);
+    auto map = std::make_shared<const CellMap>(*dx, *dy, *text);
+    if (map->refusal() != CellMap::Refusal::kNone) {
+        warn(CellMap::refusalMessage(map->refusal()));
+    }
+    return map;
 }
 
 // The pattern lines of an RLE file, joined, up to the line that holds the "!". Leading lines

@@ -1,5 +1,5 @@
 // The catalogue on which every search runs, read from the definition file and the RLE images it
-// names. Loading is strict: the first fault of the file ends the program with a message naming
+// names. Loading is strict: the first fault of the file ends the loading, with an error that names
 // the file and the line.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/textsink.h"
 #include "catalogue/basiccomponent.h"
 #include "catalogue/cellmap.h"
 #include "catalogue/componentvariant.h"
@@ -32,6 +33,16 @@ struct VariantType {
     bool typeX = false;
 };
 
+// The first fault of a definition file.
+struct LoadError {
+    std::string path;
+    // 0 when the fault is the file's as a whole.
+    std::int32_t line = 0;
+    std::string message;
+    // As the program reports it: "path:line: message" or the message alone, with a line end.
+    std::string text() const;
+};
+
 class ComponentRegister {
   public:
     // Limits of the numbers of component and variant lines.
@@ -43,12 +54,14 @@ class ComponentRegister {
     // The longest sequence of the [Sequences] section, and of the forbidden-sequence tree.
     static constexpr std::int32_t kMaxSequenceLength = 10;
 
-    // Reads the whole definition file. Returns only on success: every fault of the file is
-    // reported through the console-and-log channel and ends the program with exit status 1.
-    explicit ComponentRegister(const std::string& path);
+    // Reads the whole definition file. The line parsers' messages and the loading and
+    // preparation lines go to out, the refusals of images to errors. Nothing on the first fault of
+    // the file, and the error.
+    static std::unique_ptr<ComponentRegister> load(const std::string& path, TextSink& out,
+                                                   TextSink& errors, LoadError& error);
     // An empty catalogue, to be filled in code: components and variants, then
-    // finishComponents, then pairs and sequences.
-    ComponentRegister();
+    // finishComponents, then pairs and sequences. Its messages go to out, when given.
+    explicit ComponentRegister(TextSink* out = nullptr, TextSink* errors = nullptr);
     virtual ~ComponentRegister();
     ComponentRegister(const ComponentRegister&) = delete;
     ComponentRegister& operator=(const ComponentRegister&) = delete;
@@ -100,20 +113,24 @@ class ComponentRegister {
     const ACTree* acTree() const { return m_acTree.get(); }
 
   private:
-    void readComponentSection();
-    void readPairSection();
-    void readSequenceSection();
-    // Reads the next line of the definition file, or ends the program at the end of the file.
-    void readLineOrFail();
-    [[noreturn]] void failAtLine(std::string_view what) const;
+    void say(std::string_view text) const;
+    void warn(std::string_view text);
+    // Loading: each step is false after the first fault, which m_loadError then holds.
+    bool readFile(const std::string& path);
+    bool readComponentSection();
+    bool readPairSection();
+    bool readSequenceSection();
+    // Reads the next line of the definition file; the end of the file is a fault.
+    bool nextLine();
+    // Notes the fault at the current line; always false.
+    bool fail(std::string_view what);
 
     // Line parsers: each writes its own message on failure and returns null (or false).
     BasicComponent* parseComponent();
     ComponentVariant* parseVariant(BasicComponent& component);
     std::shared_ptr<const CellMap> parseCellMap(bool wantImage);
-    // Says on the error stream that a variant whose map was refused is never placed; lineOpen:
-    // the refusal's message ("RLE too big") ended without a line end.
-    static void reportUnusable(const ComponentVariant& variant, bool lineOpen);
+    // Says on the error stream that a variant whose map was refused is never placed.
+    void reportUnusable(const ComponentVariant& variant);
     std::optional<std::string> readRleText(LineReader& image);
     bool parseInteger(std::int32_t minimum, std::int32_t maximum, std::int32_t& value);
     // parseInteger, followed on failure by the field's own message.
@@ -125,11 +142,11 @@ class ComponentRegister {
                static_cast<std::size_t>(column);
     }
     void seedVariantMatrix();
-    void applyPairLine(std::string_view line);
-    void applySequenceLine();
+    bool applyPairLine(std::string_view line);
+    bool applySequenceLine();
     // The variants a pair-line name stands for: a variant of that name, or all variants of the
-    // component of that name. Ends the program when neither exists.
-    std::vector<const ComponentVariant*> resolvePairName(std::string_view name);
+    // component of that name. A fault when neither exists.
+    bool resolvePairName(std::string_view name, std::vector<const ComponentVariant*>& variants);
     // Clear a variant's row or column of the matrix; true when some entry was set.
     bool clearRow(std::int32_t variant);
     bool clearColumn(std::int32_t variant);
@@ -162,7 +179,13 @@ class ComponentRegister {
     // A heap of the sequences with the shortest on top.
     std::vector<ComponentSequence> m_sequences;
 
-    // Loading state: the file, its current line and the tokens of that line.
+    TextSink* m_out = nullptr;
+    TextSink* m_errors = nullptr;
+    // The last error text ended without a line end.
+    bool m_errorLineOpen = false;
+
+    // Loading state: the file, its current line and the tokens of that line, and the fault.
+    LoadError m_loadError;
     std::string m_path;
     std::unique_ptr<LineReader> m_reader;
     std::string m_line;

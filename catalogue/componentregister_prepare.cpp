@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "base/format.h"
 #include "catalogue/componentregister.h"
-#include "run/output.h"
 
 namespace trelkan {
 namespace {
@@ -160,8 +160,7 @@ void ComponentRegister::prepare(std::int32_t period, std::int32_t compression, b
             ++activeVariants;
         }
     }
-    writeOutput(
-        formatMessage("Prepared %d components, %d variants\n", activeComponents, activeVariants));
+    say(formatMessage("Prepared %d components, %d variants\n", activeComponents, activeVariants));
 }
 
 }  // namespace trelkan

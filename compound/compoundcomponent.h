@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/basiccomponent.h"
 #include "base/box.h"
+#include "base/rle.h"
+#include "base/textsink.h"
+#include "catalogue/basiccomponent.h"
 #include "catalogue/componentvariant.h"
 #include "compound/shiftedcomponent.h"
 #include "compound/solverslots.h"
@@ -43,13 +45,13 @@ class CompoundComponent {
     // Some place's chosen variant has a live cell at (x, y).
     virtual bool isCell(std::int32_t x, std::int32_t y) const;
 
-    // The one-line form through the console-and-log channel, without a line end: "(area @ set)"
-    // or "(area)" when set is 0, the chosen variants' names, then the trailing text.
-    virtual void print(std::int32_t setNumber);
+    // The one-line form, without a line end: "(area @ set)" or "(area)" when set is 0, the chosen
+    // variants' names, then the trailing text.
+    virtual void print(std::int32_t setNumber, TextSink& out);
 
-    // The chosen variants' cells as one pattern of the pattern file; nothing without one. Unless
-    // keepOrientation, a box taller than wide is written turned on its side.
-    void writePattern(bool keepOrientation) const;
+    // The chosen variants' cells as one pattern of the pattern file. Unless keepOrientation, a box
+    // taller than wide is written turned on its side.
+    void writePattern(RleWriter& writer, bool keepOrientation) const;
 
     void clear();
     void append(const BasicComponent& component);

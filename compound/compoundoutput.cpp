@@ -2,9 +2,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/format.h"
 #include "compound/compoundcomponent.h"
-#include "run/output.h"
-#include "run/rlewriter.h"
 
 namespace trelkan {
 namespace {
@@ -14,28 +13,25 @@ constexpr int kSeparatingRows = 50;
 
 }  // namespace
 
-void CompoundComponent::print(std::int32_t setNumber) {
+void CompoundComponent::print(std::int32_t setNumber, TextSink& out) {
     const std::int32_t chainArea = area();
-    writeOutput(setNumber != 0 ? formatMessage("(%d @ %d)", chainArea, setNumber)
-                               : formatMessage("(%d)", chainArea));
+    out.write(setNumber != 0 ? formatMessage("(%d @ %d)", chainArea, setNumber)
+                             : formatMessage("(%d)", chainArea));
     for (std::int32_t i = 0; i < m_count; ++i) {
         const ShiftedComponent& place = m_list[static_cast<std::size_t>(i)];
-        writeOutput(" ");
+        out.write(" ");
         if (place.variant() != nullptr) {
-            place.printName();
+            place.printName(out);
         } else {
             // A chain that could not be realised may have places the solver never reached:
             // they are named by their component.
-            writeOutput(place.component()->name());
+            out.write(place.component()->name());
         }
     }
-    writeOutput(m_string);
+    out.write(m_string);
 }
 
-void CompoundComponent::writePattern(bool keepOrientation) const {
-    if (!patternEnabled()) {
-        return;
-    }
+void CompoundComponent::writePattern(RleWriter& writer, bool keepOrientation) const {
     const Box box = bounds();
     // Rows run along x, unless the picture is taller than wide and may be turned.
     const bool alongX = keepOrientation || box.maxX - box.minX >= box.maxY - box.minY;
@@ -71,7 +67,6 @@ void CompoundComponent::writePattern(bool keepOrientation) const {
     std::vector<bool> row(static_cast<std::size_t>(cellLast - cellFirst + 1));
     std::vector<const Span*> meeting;
     std::size_t nextSpan = 0;
-    RleWriter& writer = patternWriter();
     for (std::int32_t r = rowFirst; r <= rowLast; ++r) {
         while (nextSpan < spans.size() && spans[nextSpan].firstRow <= r) {
             meeting.push_back(&spans[nextSpan++]);

@@ -3,7 +3,6 @@
 #include <cassert>
 
 #include "catalogue/componentregister.h"
-#include "run/output.h"
 
 namespace trelkan {
 
@@ -100,9 +99,9 @@ bool ShiftedComponent::isCompatibleWith(const ShiftedComponent& other) const {
     return asker.m_variant->isCompatible(local.x, local.y, o, *placed.m_variant);
 }
 
-void ShiftedComponent::printName() const {
+void ShiftedComponent::printName(TextSink& out) const {
     assert(m_variant != nullptr);
-    writeOutput(m_variant->name());
+    out.write(m_variant->name());
 }
 
 }  // namespace trelkan

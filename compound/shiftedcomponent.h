@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue/basiccomponent.h"
 #include "base/box.h"
+#include "base/textsink.h"
+#include "catalogue/basiccomponent.h"
 #include "catalogue/componentvariant.h"
 
 namespace trelkan {
@@ -59,8 +60,8 @@ class ShiftedComponent {
     // index asks, as the verdict cache of the variants requires.
     bool isCompatibleWith(const ShiftedComponent& other) const;
 
-    // Writes the chosen variant's name through the console-and-log channel.
-    virtual void printName() const;
+    // Writes the chosen variant's name.
+    virtual void printName(TextSink& out) const;
 
   private:
     ComponentVariant* m_savedVariant = nullptr;

@@ -3,8 +3,8 @@
 #include <cassert>
 
 #include "catalogue/basiccomponent.h"
+#include "engine/searchcontext.h"
 #include "engine/setordering.h"
-#include "run/search.h"
 
 namespace trelkan {
 namespace {
@@ -18,19 +18,19 @@ bool isQuarterTurn(int dir) {
 
 }  // namespace
 
-ActiveSetSearch::ActiveSetSearch(Search& search) : m_search(search) {}
+ActiveSetSearch::ActiveSetSearch(SearchContext& context) : m_context(context) {}
 
 void ActiveSetSearch::takeBack(std::size_t i, std::int32_t units) {
     m_activeSet[i] -= units;
-    m_remaining += std::int64_t{units} * m_search.m_componentList[i]->dt();
+    m_remaining += std::int64_t{units} * m_context.input().components[i]->dt();
     m_mirrorParity -= m_swaps[i] * units;
     m_turnParity -= m_turns[i] * units;
 }
 
 void ActiveSetSearch::setFound(const Target& target, SetPass pass) {
-    ++m_search.m_setNumber;
-    if (pass == SetPass::kSearching && m_search.m_setNumber > m_search.m_ignoreSets) {
-        SetOrdering(m_search, target, m_activeSet).run();
+    m_context.nextSet();
+    if (pass == SetPass::kSearching && m_context.setIsSearched()) {
+        SetOrdering(m_context, target, m_activeSet).run();
     }
 }
 
@@ -39,13 +39,13 @@ void ActiveSetSearch::setFound(const Target& target, SetPass pass) {
 // they are and saves the enumeration most of its work when sets are rare. Built once for the
 // largest delay of the run, unless the table would be too large.
 void ActiveSetSearch::buildCompletions() {
-    const std::vector<BasicComponent*>& components = m_search.m_componentList;
+    const std::vector<BasicComponent*>& components = m_context.input().components;
     const std::size_t n = components.size();
     m_completions.clear();
-    if (n == 0 || m_search.m_targets.empty()) {
+    if (n == 0 || m_context.input().targets.empty()) {
         return;
     }
-    const std::int64_t largest = m_search.m_targets.rbegin()->dt;
+    const std::int64_t largest = m_context.input().targets.rbegin()->dt;
     if ((static_cast<std::int64_t>(n) + 1) * (largest + 1) * 4 > kMaxCompletionEntries) {
         return;
     }
@@ -82,7 +82,7 @@ bool ActiveSetSearch::canComplete(std::size_t pos) const {
 // that ends facing the target's direction passes both parity tests: each mirror image flips the
 // mirror class of the direction and each quarter turn its turn class.
 void ActiveSetSearch::enumerateSets(const Target& target, SetPass pass) {
-    const std::vector<BasicComponent*>& components = m_search.m_componentList;
+    const std::vector<BasicComponent*>& components = m_context.input().components;
     const std::size_t n = components.size();
     if (n == 0) {
         return;
@@ -106,7 +106,7 @@ void ActiveSetSearch::enumerateSets(const Target& target, SetPass pass) {
     }
     const std::size_t last = n - 1;
     std::size_t i = 0;
-    while (m_search.m_keepSearching.load(std::memory_order_relaxed)) {
+    while (m_context.running()) {
         // Fill position i with as many as fit, then with fewer while the rest cannot be made up.
         const std::int64_t delay = components[i]->dt();
         const auto fill = static_cast<std::int32_t>(m_remaining / delay);

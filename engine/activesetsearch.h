@@ -11,7 +11,7 @@ namespace trelkan {
 
 class ActiveSetSearch final : public ComponentSetSearch {
   public:
-    explicit ActiveSetSearch(Search& search);
+    explicit ActiveSetSearch(SearchContext& context);
 
     void enumerateSets(const Target& target, SetPass pass) override;
 
@@ -36,7 +36,7 @@ class ActiveSetSearch final : public ComponentSetSearch {
     // Beyond this many entries the enumeration goes without its table.
     static constexpr std::int64_t kMaxCompletionEntries = std::int64_t{1} << 26;
 
-    Search& m_search;
+    SearchContext& m_context;
     // Per component of the search's list: its count in the multiset, whether its own turn is a
     // mirror image, and whether it is a quarter turn.
     std::vector<std::int32_t> m_activeSet;

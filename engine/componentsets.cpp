@@ -1,29 +1,31 @@
 #include "engine/componentsets.h"
 
-#include "run/output.h"
-#include "run/search.h"
+#include "base/format.h"
+#include "engine/searchcontext.h"
 
 namespace trelkan {
 
-void runComponentSets(Search& search, ComponentSetSearch& mode) {
-    search.m_setNumber = 0;
-    writeOutput("Counting component sets...\n");
-    for (const Target& target : search.m_targets) {
+void runComponentSets(SearchContext& context, ComponentSetSearch& mode) {
+    const std::set<Target, TargetLess>& targets = context.input().targets;
+    context.restartSets();
+    context.progress("Counting component sets...\n");
+    for (const Target& target : targets) {
         mode.enumerateSets(target, SetPass::kCounting);
     }
-    writeOutput(formatMessage("Found %d component sets\n", search.m_setNumber));
-    if (search.m_ignoreSets != 0) {
-        writeOutput(formatMessage("Searching (starting at set %d) ...\n", search.m_ignoreSets + 1));
+    context.progress(formatMessage("Found %d component sets\n", context.setNumber()));
+    if (context.input().ignoreSets != 0) {
+        context.progress(
+            formatMessage("Searching (starting at set %d) ...\n", context.input().ignoreSets + 1));
     } else {
-        writeOutput("Searching...\n");
+        context.progress("Searching...\n");
     }
-    const std::int32_t total = search.m_setNumber;
-    search.m_setNumber = 0;
-    for (const Target& target : search.m_targets) {
-        if (!search.m_keepSearching.load()) {
+    const std::int32_t total = context.setNumber();
+    context.restartSets();
+    for (const Target& target : targets) {
+        if (!context.running()) {
             break;
         }
-        if (search.m_setNumber < total || mode.findsChainsOutsideSets()) {
+        if (context.setNumber() < total || mode.findsChainsOutsideSets()) {
             mode.enumerateSets(target, SetPass::kSearching);
         }
     }

@@ -7,7 +7,7 @@
 
 namespace trelkan {
 
-class Search;
+class SearchContext;
 
 enum class SetPass { kCounting, kSearching };
 
@@ -26,6 +26,6 @@ class ComponentSetSearch {
 };
 
 // Counts the sets of every target, then searches them, with the progress messages.
-void runComponentSets(Search& search, ComponentSetSearch& mode);
+void runComponentSets(SearchContext& context, ComponentSetSearch& mode);
 
 }  // namespace trelkan

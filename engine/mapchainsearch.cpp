@@ -8,44 +8,47 @@
 #include "catalogue/componentregister.h"
 #include "compound/compoundcomponent.h"
 #include "engine/looprules.h"
+#include "engine/searchcontext.h"
 #include "engine/searchmap.h"
-#include "run/search.h"
 
 namespace trelkan {
 
-MapChainSearch::MapChainSearch(Search& search, const SearchMap& map)
-    : m_search(search), m_map(map) {}
+MapChainSearch::MapChainSearch(SearchContext& context, const SearchMap& map)
+    : m_context(context), m_map(map) {}
+
+MapChainSearch::~MapChainSearch() = default;
 
 void MapChainSearch::enumerateSets(const Target& target, SetPass pass) {
     m_target = &target;
     m_pass = pass;
     setUp(target);
     walk(0);
-    m_search.m_cc.reset();
+    m_chain.reset();
 }
 
 // The chain can be no longer than the target's delay allows with the quickest component, and the
 // stack and the chain are sized for that once, so that the search allocates nothing per choice.
 void MapChainSearch::setUp(const Target& target) {
-    assert(!m_search.m_componentList.empty());
+    const std::vector<BasicComponent*>& components = m_context.input().components;
+    assert(!components.empty());
     std::int32_t minimumDelay = std::numeric_limits<std::int32_t>::max();
-    for (const BasicComponent* component : m_search.m_componentList) {
+    for (const BasicComponent* component : components) {
         minimumDelay = std::min(minimumDelay, component->dt());
     }
     assert(minimumDelay >= 1);
     const auto length =
         static_cast<std::int32_t>((std::int64_t{target.dt} + minimumDelay - 1) / minimumDelay);
-    const std::int32_t maxVariants = m_search.m_register->maxVariants();
-    m_search.m_cc = std::make_unique<CompoundComponent>(length, maxVariants, maxVariants * length,
-                                                        target.label);
+    const std::int32_t maxVariants = m_context.input().catalogue.maxVariants();
+    m_chain = std::make_unique<CompoundComponent>(length, maxVariants, maxVariants * length,
+                                                  target.label);
     const SignalState start = target.startState();
-    m_search.m_cc->setEnd(start.x, start.y, start.dir);
+    m_chain->setEnd(start.x, start.y, start.dir);
     m_stack.assign(static_cast<std::size_t>(length) + 1, Frame{});
-    m_stack[0].node = m_search.m_register->acTree()->root();
+    m_stack[0].node = m_context.input().automaton.root();
     m_stack[0].timeLeft = target.dt;
     m_depth = 0;
-    m_choiceLimit = m_search.m_componentCount;
-    m_minimise = m_search.m_sortResults || m_search.m_maxCells != 0;
+    m_choiceLimit = static_cast<std::int32_t>(components.size());
+    m_minimise = m_context.minimise();
 }
 
 bool MapChainSearch::walk(std::int32_t floor) {
@@ -55,8 +58,7 @@ bool MapChainSearch::walk(std::int32_t floor) {
             case Step::kPush:
                 // The set searches can run long between results: an interruption is seen at
                 // the next level.
-                if (floor >= kSetDepth && m_pass == SetPass::kSearching &&
-                    !m_search.m_keepSearching.load(std::memory_order_relaxed)) {
+                if (floor >= kSetDepth && m_pass == SetPass::kSearching && !m_context.running()) {
                     return false;
                 }
                 push();
@@ -86,7 +88,7 @@ MapChainSearch::Step MapChainSearch::tryChoice(std::int32_t floor) {
     Frame& frame = m_stack[static_cast<std::size_t>(m_depth)];
     const Frame& previous = m_stack[static_cast<std::size_t>(m_depth - 1)];
     const BasicComponent& component =
-        *m_search.m_componentList[static_cast<std::size_t>(frame.componentIndex)];
+        *m_context.input().components[static_cast<std::size_t>(frame.componentIndex)];
     const ACTreeNode* node = previous.node->m_ptr[static_cast<std::size_t>(component.index())];
     if (node == nullptr) {
         return Step::kNext;
@@ -95,14 +97,14 @@ MapChainSearch::Step MapChainSearch::tryChoice(std::int32_t floor) {
     if (timeLeft < 0) {
         return Step::kNext;
     }
-    CompoundComponent& chain = *m_search.m_cc;
+    CompoundComponent& chain = *m_chain;
     chain.append(component);
     if (!m_map.contains(timeLeft, {chain.endX(), chain.endY(), chain.endDir()})) {
         chain.removeLast();
         return Step::kNext;
     }
     const Box box = unite(previous.box, chain.place(chain.count() - 1).coreBox());
-    const std::int32_t maxCells = m_search.m_maxCells;
+    const std::int32_t maxCells = m_context.areaBound();
     if (maxCells != 0 && spanArea(box) > maxCells) {
         chain.removeLast();
         return Step::kNext;
@@ -121,38 +123,38 @@ MapChainSearch::Step MapChainSearch::tryChoice(std::int32_t floor) {
 
 MapChainSearch::Step MapChainSearch::setFound() {
     assert(m_depth == kSetDepth);
-    ++m_search.m_setNumber;
-    if (m_pass == SetPass::kSearching && m_search.m_setNumber > m_search.m_ignoreSets) {
-        if (!walk(kSetDepth) || !m_search.m_keepSearching.load()) {
+    m_context.nextSet();
+    if (m_pass == SetPass::kSearching && m_context.setIsSearched()) {
+        if (!walk(kSetDepth) || !m_context.running()) {
             return Step::kStop;
         }
-        assert(m_depth == kSetDepth && m_search.m_cc->count() == kSetDepth);
+        assert(m_depth == kSetDepth && m_chain->count() == kSetDepth);
     }
-    m_search.m_cc->removeLast();
+    m_chain->removeLast();
     return Step::kNext;
 }
 
 MapChainSearch::Step MapChainSearch::completeChain(std::int32_t floor) {
-    CompoundComponent& chain = *m_search.m_cc;
-    ++m_search.m_statistics.chainsExamined;
+    CompoundComponent& chain = *m_chain;
+    ++m_context.statistics().chainsExamined;
     const bool loop = m_target->isLoop;
     // The map holds states on a wrapping plane, so a chain can look finished at a copy of the end.
     if (!endsAtTheEnd() ||
-        (loop && !isKnownLoopPrefix(chain, m_search.m_register->acTree()->root()))) {
+        (loop && !isKnownLoopPrefix(chain, m_context.input().automaton.root()))) {
         chain.removeLast();
         return Step::kNext;
     }
     chain.setOpenEnd(!loop);
     const std::int32_t failing = chain.compose(m_minimise);
-    ++m_search.m_statistics.composeCalls;
+    ++m_context.statistics().composeCalls;
     if (failing == 0 && m_pass == SetPass::kSearching) {
-        const std::int32_t maxCells = m_search.m_maxCells;
+        const std::int32_t maxCells = m_context.areaBound();
         if ((maxCells == 0 || chain.area() <= maxCells) && (!loop || isCanonicalRotation(chain))) {
-            m_search.recordResult(chain, m_target->inDir);
+            m_context.report(chain, m_target->inDir);
         }
     }
     // After the result limit or an interruption nothing more may be recorded.
-    if (m_pass == SetPass::kSearching && !m_search.m_keepSearching.load()) {
+    if (m_pass == SetPass::kSearching && !m_context.running()) {
         return Step::kStop;
     }
     // No choice of variants reaches past the first count - failing places: every chain that
@@ -174,7 +176,7 @@ bool MapChainSearch::nextChoice(std::int32_t floor) {
         if (m_depth == floor) {
             return false;
         }
-        m_search.m_cc->removeLast();
+        m_chain->removeLast();
     }
     --m_stack[static_cast<std::size_t>(m_depth)].componentIndex;
     if (m_target->isLoop && m_depth == 1) {
@@ -184,7 +186,7 @@ bool MapChainSearch::nextChoice(std::int32_t floor) {
 }
 
 bool MapChainSearch::endsAtTheEnd() const {
-    const CompoundComponent& chain = *m_search.m_cc;
+    const CompoundComponent& chain = *m_chain;
     return chain.endX() == 0 && chain.endY() == 0 && chain.endDir() == kF;
 }
 

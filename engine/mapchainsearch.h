@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/box.h"
@@ -15,11 +16,15 @@
 namespace trelkan {
 
 class ACTreeNode;
+class CompoundComponent;
 class SearchMap;
 
 class MapChainSearch final : public ComponentSetSearch {
   public:
-    MapChainSearch(Search& search, const SearchMap& map);
+    MapChainSearch(SearchContext& context, const SearchMap& map);
+    ~MapChainSearch() override;
+    MapChainSearch(const MapChainSearch&) = delete;
+    MapChainSearch& operator=(const MapChainSearch&) = delete;
 
     void enumerateSets(const Target& target, SetPass pass) override;
     // Chains of up to three components are complete before they make a set.
@@ -61,8 +66,10 @@ class MapChainSearch final : public ComponentSetSearch {
     // Sets are the chains' first components; the levels below make up each set's search.
     static constexpr std::int32_t kSetDepth = 3;
 
-    Search& m_search;
+    SearchContext& m_context;
     const SearchMap& m_map;
+    // The chain being built for the current target, with the storage of its solver.
+    std::unique_ptr<CompoundComponent> m_chain;
     const Target* m_target = nullptr;
     SetPass m_pass = SetPass::kCounting;
     std::vector<Frame> m_stack;

@@ -171,11 +171,6 @@ void* BlockAllocator::splitLarger(int sizeClass) {
     return whole;
 }
 
-BlockAllocator& pointSetAllocator() {
-    static BlockAllocator allocator;
-    return allocator;
-}
-
 // ---- PointSet: storage ----
 
 PointSet::PointSet(BlockAllocator& allocator) : m_allocator(allocator) {}

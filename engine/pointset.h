@@ -62,9 +62,6 @@ class BlockAllocator {
     std::vector<std::unique_ptr<std::byte[]>> m_chunks;
 };
 
-// The program's one allocator of point-set blocks.
-BlockAllocator& pointSetAllocator();
-
 class PointSet {
   public:
     // The plane: x and y from -640 to 639, every other value wrapped onto it modulo 1280.
@@ -76,7 +73,7 @@ class PointSet {
     static constexpr std::int32_t kMaxSortedKeys = 2048;
     static constexpr std::int32_t kBitmapCapacity = kTileSize * kTileSize;
 
-    explicit PointSet(BlockAllocator& allocator = pointSetAllocator());
+    explicit PointSet(BlockAllocator& allocator);
     // The blocks stay with the allocator, counted as used.
     virtual ~PointSet() = default;
     PointSet(const PointSet&) = delete;

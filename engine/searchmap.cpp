@@ -6,8 +6,7 @@
 
 #include "catalogue/basiccomponent.h"
 #include "catalogue/componentvariant.h"
-#include "run/output.h"
-#include "run/search.h"
+#include "engine/searchcontext.h"
 
 namespace trelkan {
 namespace {
@@ -62,19 +61,22 @@ std::int64_t spanArea(const Box& box) {
     return (std::int64_t{box.maxX} - box.minX) * (std::int64_t{box.maxY} - box.minY);
 }
 
-SearchMap::SearchMap(const Search& search) : m_search(search), m_maxCells(search.m_maxCells) {
-    assert(!search.m_targets.empty());
-    const std::int32_t largestDelay = std::prev(search.m_targets.end())->dt;
+SearchMap::SearchMap(SearchContext& context)
+    : m_input(context.input()), m_maxCells(context.areaBound()) {
+    assert(!m_input.targets.empty());
+    const std::int32_t largestDelay = std::prev(m_input.targets.end())->dt;
     assert(largestDelay >= 1);
     m_half = (largestDelay + 1) / 2;
-    writeOutput("Creating search map...\n");
-    m_sets = std::vector<PointSet>(static_cast<std::size_t>(largestDelay) + 1);
+    context.progress("Creating search map...\n");
+    for (std::int32_t t = 0; t <= largestDelay; ++t) {
+        m_sets.emplace_back(m_allocator);
+    }
     m_sets[0].insert({0, 0, kF});
     if (m_maxCells != 0) {
         computeBaseBox();
     }
     growFromEnd();
-    for (const Target& target : search.m_targets) {
+    for (const Target& target : m_input.targets) {
         if (target.dt >= m_half) {
             m_sets[static_cast<std::size_t>(target.dt)].insert(target.startState());
         }
@@ -83,7 +85,7 @@ SearchMap::SearchMap(const Search& search) : m_search(search), m_maxCells(search
     m_grownStates = totalStates();
     pruneUpperHalf();
     pruneLowerHalf();
-    writeOutput("Search map created\n");
+    context.progress("Search map created\n");
 }
 
 // Every chain ends with some component whose output is (0, 0, F); a loop also starts with one
@@ -92,10 +94,10 @@ void SearchMap::computeBaseBox() {
     BoxIntersection startBox;
     BoxIntersection endBox;
     bool allLoops = true;
-    for (const Target& target : m_search.m_targets) {
+    for (const Target& target : m_input.targets) {
         allLoops = allLoops && target.isLoop;
     }
-    for (const BasicComponent* component : m_search.m_componentList) {
+    for (const BasicComponent* component : m_input.components) {
         startBox.add(commonBoxAt(*component, {0, 0, kF}));
         endBox.add(commonBoxAt(*component, inputOf(*component, {0, 0, kF})));
     }
@@ -116,7 +118,7 @@ bool SearchMap::fitsCellLimit(const BasicComponent& component, const SignalState
 void SearchMap::growFromEnd() {
     for (std::int32_t t = 0; t < m_half; ++t) {
         PointSet& from = m_sets[static_cast<std::size_t>(t)];
-        for (const BasicComponent* component : m_search.m_componentList) {
+        for (const BasicComponent* component : m_input.components) {
             const std::int32_t later = t + component->dt();
             if (later >= m_half) {
                 continue;
@@ -138,7 +140,7 @@ void SearchMap::growFromStarts() {
     const std::int32_t last = generations() - 1;
     for (std::int32_t t = last; t >= m_half; --t) {
         PointSet& from = m_sets[static_cast<std::size_t>(t)];
-        for (const BasicComponent* component : m_search.m_componentList) {
+        for (const BasicComponent* component : m_input.components) {
             const std::int32_t earlier = t - component->dt();
             if (earlier < m_half) {
                 continue;
@@ -157,7 +159,7 @@ void SearchMap::growFromStarts() {
 // Upwards, so that each set is judged against the sets below it that are already pruned (or,
 // below the half, grown from the end).
 void SearchMap::pruneUpperHalf() {
-    const std::vector<BasicComponent*>& components = m_search.m_componentList;
+    const std::vector<BasicComponent*>& components = m_input.components;
     for (std::int32_t t = m_half; t < generations(); ++t) {
         PointSet& set = m_sets[static_cast<std::size_t>(t)];
         SignalState state;
@@ -177,7 +179,7 @@ void SearchMap::pruneUpperHalf() {
 // Downwards, against the sets above that are already pruned; a target whose delay lies below the
 // half gets its start only now, so that nothing prunes it away.
 void SearchMap::pruneLowerHalf() {
-    const std::vector<BasicComponent*>& components = m_search.m_componentList;
+    const std::vector<BasicComponent*>& components = m_input.components;
     for (std::int32_t t = m_half - 1; t >= 0; --t) {
         PointSet& set = m_sets[static_cast<std::size_t>(t)];
         SignalState state;
@@ -197,7 +199,7 @@ void SearchMap::pruneLowerHalf() {
 }
 
 void SearchMap::insertTargetStarts(std::int32_t delay) {
-    for (const Target& target : m_search.m_targets) {
+    for (const Target& target : m_input.targets) {
         if (target.dt == delay) {
             m_sets[static_cast<std::size_t>(delay)].insert(target.startState());
         }

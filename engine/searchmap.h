@@ -9,16 +9,17 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <deque>
 
 #include "base/box.h"
-#include "engine/pointset.h"
 #include "base/target.h"
+#include "engine/pointset.h"
 
 namespace trelkan {
 
 class BasicComponent;
-class Search;
+class SearchContext;
+struct SearchInput;
 
 // The box that every active variant of the component covers, put down with its input at the state;
 // empty when the variants have no cell in common.
@@ -30,9 +31,11 @@ std::int64_t spanArea(const Box& box);
 
 class SearchMap {
   public:
-    // Builds the map for the search's components, targets and cell limit, with its progress
-    // messages. The search must have at least one target.
-    explicit SearchMap(const Search& search);
+    // Builds the map for the search's components, targets and present area bound, with its
+    // progress messages. The search must have at least one target.
+    explicit SearchMap(SearchContext& context);
+    SearchMap(const SearchMap&) = delete;
+    SearchMap& operator=(const SearchMap&) = delete;
 
     bool contains(std::int32_t timeLeft, const SignalState& state) const {
         return m_sets[static_cast<std::size_t>(timeLeft)].contains(state);
@@ -63,8 +66,10 @@ class SearchMap {
     void pruneLowerHalf();
     void insertTargetStarts(std::int32_t delay);
 
-    const Search& m_search;
-    std::vector<PointSet> m_sets;
+    const SearchInput& m_input;
+    // Feeds the point sets; their blocks go back to the heap with the map.
+    BlockAllocator m_allocator;
+    std::deque<PointSet> m_sets;
     // Generations below this one are grown from the end, the others from the targets' starts.
     std::int32_t m_half = 0;
     std::int32_t m_maxCells = 0;

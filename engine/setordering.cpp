@@ -8,7 +8,7 @@
 #include "catalogue/componentregister.h"
 #include "compound/compoundcomponent.h"
 #include "engine/looprules.h"
-#include "run/search.h"
+#include "engine/searchcontext.h"
 
 namespace trelkan {
 namespace {
@@ -27,15 +27,15 @@ std::int64_t reachOf(const BasicComponent& component) {
 
 }  // namespace
 
-SetOrdering::SetOrdering(Search& search, const Target& target,
+SetOrdering::SetOrdering(SearchContext& context, const Target& target,
                          const std::vector<std::int32_t>& counts)
-    : m_search(search), m_target(target) {
+    : m_context(context), m_target(target) {
     std::int64_t slots = 0;
     for (std::size_t i = 0; i < counts.size(); ++i) {
         if (counts[i] <= 0) {
             continue;
         }
-        const BasicComponent& component = *search.m_componentList[i];
+        const BasicComponent& component = *context.input().components[i];
         m_records.push_back({counts[i], &component, reachOf(component)});
         m_remainingLength += counts[i];
         m_remainingReach += counts[i] * m_records.back().reach;
@@ -46,11 +46,13 @@ SetOrdering::SetOrdering(Search& search, const Target& target,
     }
     assert(!m_records.empty());
     m_stack.resize(static_cast<std::size_t>(m_remainingLength) + 1);
-    search.m_cc =
-        std::make_unique<CompoundComponent>(m_remainingLength, search.m_register->maxVariants(),
-                                            static_cast<std::int32_t>(slots), target.label);
-    m_minimise = search.m_sortResults || search.m_maxCells != 0;
+    m_chain = std::make_unique<CompoundComponent>(m_remainingLength,
+                                                  context.input().catalogue.maxVariants(),
+                                                  static_cast<std::int32_t>(slots), target.label);
+    m_minimise = context.minimise();
 }
+
+SetOrdering::~SetOrdering() = default;
 
 void SetOrdering::takeUse(std::int32_t record) {
     SetRecord& r = m_records[static_cast<std::size_t>(record)];
@@ -87,7 +89,7 @@ bool SetOrdering::canStillReachTheEnd(const Frame& frame) const {
 void SetOrdering::run() {
     Frame& base = m_stack[0];
     const SignalState start = m_target.startState();
-    base.node = m_search.m_register->acTree()->root();
+    base.node = m_context.input().automaton.root();
     base.x = start.x;
     base.y = start.y;
     base.dir = start.dir;
@@ -118,7 +120,7 @@ void SetOrdering::run() {
     bool push = true;
     for (;;) {
         if (push) {
-            if (!m_search.m_keepSearching.load(std::memory_order_relaxed)) {
+            if (!m_context.running()) {
                 return;
             }
             m_stack[static_cast<std::size_t>(++m_top)].record = 0;
@@ -173,7 +175,7 @@ void SetOrdering::run() {
 }
 
 void SetOrdering::fillChain() {
-    CompoundComponent& chain = *m_search.m_cc;
+    CompoundComponent& chain = *m_chain;
     chain.clear();
     for (std::int32_t level = m_firstLevel; level <= m_top; ++level) {
         chain.append(*m_stack[static_cast<std::size_t>(level)].component);
@@ -198,27 +200,27 @@ SetOrdering::Outcome SetOrdering::popLevels(std::int32_t levels, bool countDown)
 
 SetOrdering::Outcome SetOrdering::checkPartialChain() {
     fillChain();
-    m_search.m_cc->setOpenEnd(false);
-    const std::int32_t failing = m_search.m_cc->compose(false);
-    ++m_search.m_statistics.partialChecks;
+    m_chain->setOpenEnd(false);
+    const std::int32_t failing = m_chain->compose(false);
+    ++m_context.statistics().partialChecks;
     m_levelsSinceCheck = 0;
     return failing >= 2 ? popLevels(failing - 1, false) : Outcome::kGoOn;
 }
 
 SetOrdering::Outcome SetOrdering::completeChain() {
     fillChain();
-    CompoundComponent& chain = *m_search.m_cc;
-    ++m_search.m_statistics.chainsExamined;
+    CompoundComponent& chain = *m_chain;
+    ++m_context.statistics().chainsExamined;
     if (m_target.isLoop && !isKnownLoopPrefix()) {
         return Outcome::kGoOn;
     }
     std::int32_t failing = 0;
-    const std::int32_t maxCells = m_search.m_maxCells;
+    const std::int32_t maxCells = m_context.areaBound();
     const std::int32_t excess = maxCells != 0 ? chain.excessFrom(maxCells) : 0;
     if (excess == 0) {
         chain.setOpenEnd(!m_target.isLoop);
         failing = chain.compose(m_minimise);
-        ++m_search.m_statistics.composeCalls;
+        ++m_context.statistics().composeCalls;
         m_levelsSinceCheck = 0;
     } else if (excess == chain.count() && m_target.isLoop) {
         // The fixed first component alone breaks the cell limit.
@@ -232,12 +234,12 @@ SetOrdering::Outcome SetOrdering::completeChain() {
     if (maxCells != 0 && chain.area() > maxCells) {
         return Outcome::kGoOn;
     }
-    m_search.recordResult(chain, m_target.inDir);
+    m_context.report(chain, m_target.inDir);
     return Outcome::kGoOn;
 }
 
 bool SetOrdering::isKnownLoopPrefix() const {
-    return trelkan::isKnownLoopPrefix(*m_search.m_cc, m_search.m_register->acTree()->root());
+    return trelkan::isKnownLoopPrefix(*m_chain, m_context.input().automaton.root());
 }
 
 }  // namespace trelkan

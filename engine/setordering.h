@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/target.h"
@@ -14,12 +15,16 @@ namespace trelkan {
 class ACTreeNode;
 class BasicComponent;
 class CompoundComponent;
-class Search;
+class SearchContext;
 
 class SetOrdering {
   public:
     // counts: the multiset, one count per component of the search's component list.
-    SetOrdering(Search& search, const Target& target, const std::vector<std::int32_t>& counts);
+    SetOrdering(SearchContext& context, const Target& target,
+                const std::vector<std::int32_t>& counts);
+    ~SetOrdering();
+    SetOrdering(const SetOrdering&) = delete;
+    SetOrdering& operator=(const SetOrdering&) = delete;
 
     void run();
 
@@ -50,7 +55,7 @@ class SetOrdering {
     void giveUse(std::int32_t record);
     void placeAt(Frame& frame, const Frame& previous, const BasicComponent& component) const;
     bool canStillReachTheEnd(const Frame& frame) const;
-    // Puts the chain to check, up to the top level, into the search's compound.
+    // Puts the chain to check, up to the top level, into the set's chain.
     void fillChain();
     // Drops the top levels, giving their uses back; kEndSet when the fixed first component of a
     // loop would have to change.
@@ -59,8 +64,10 @@ class SetOrdering {
     Outcome completeChain();
     bool isKnownLoopPrefix() const;
 
-    Search& m_search;
+    SearchContext& m_context;
     const Target& m_target;
+    // The chain being checked, with the storage of its solver; sized for the set.
+    std::unique_ptr<CompoundComponent> m_chain;
     std::vector<SetRecord> m_records;
     std::int32_t m_rarest = 0;
     std::int32_t m_remainingLength = 0;

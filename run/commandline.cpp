@@ -6,16 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "base/format.h"
 #include "base/numberparse.h"
-#include "run/output.h"
 #include "run/targetscript.h"
 
 namespace trelkan {
 namespace {
-
-void reportError(const std::string& message) {
-    std::fputs(message.c_str(), stderr);
-}
 
 // The delays of the target series that become targets: the first one and how many there are.
 // Delays below 1 never become targets, so the series is taken from max(minLen, 1) on.
@@ -42,8 +38,8 @@ Series targetSeries(const RunSettings& settings) {
 
 class CommandLineReader {
   public:
-    CommandLineReader(std::span<const char* const> words, Search& search)
-        : m_words(words), m_search(search) {}
+    CommandLineReader(std::span<const char* const> words, Console& console)
+        : m_words(words), m_console(console) {}
 
     RunSettings read() {
         while (m_position < m_words.size()) {
@@ -62,7 +58,7 @@ class CommandLineReader {
     }
 
     void fail(const std::string& message) {
-        reportError(message);
+        m_console.errors().write(message);
         m_settings.showUsage = true;
     }
 
@@ -93,11 +89,11 @@ class CommandLineReader {
             readUnsigned(option, s.maxCell);
         } else if (option == "-f") {
             if (const auto name = requireWord(option)) {
-                setLogFile(std::string(*name));
+                m_console.setLogFile(std::string(*name));
             }
         } else if (option == "-o") {
             if (const auto name = requireWord(option)) {
-                setPatternFile(std::string(*name));
+                m_console.setPatternFile(std::string(*name));
                 s.patternOutput = true;
             }
         } else if (option == "-s") {
@@ -176,7 +172,7 @@ class CommandLineReader {
         RunSettings& s = m_settings;
         s.scriptGiven = true;
         const ScriptPresets presets{s.period, s.compression, s.maxLen, s.minLen, s.dx, s.dy, s.dt};
-        if (!parseTargetScript(m_search, *script, presets)) {
+        if (!parseTargetScript(s.targets, *script, presets, m_console)) {
             fail("Invalid argument for -e switch\n");
         }
     }
@@ -195,13 +191,15 @@ class CommandLineReader {
                 fail(formatMessage("Too many targets: %lld up to t=%d (at most %lld)\n",
                                    static_cast<long long>(series.count), s.maxLen,
                                    static_cast<long long>(kMaxSeriesTargets)));
+            } else {
+                addTargetSeries(s, s.targets);
             }
         }
     }
 
     std::span<const char* const> m_words;
     std::size_t m_position = 0;
-    Search& m_search;
+    Console& m_console;
     RunSettings m_settings;
 };
 
@@ -220,15 +218,15 @@ RunParameters RunSettings::runParameters() const {
     return parameters;
 }
 
-RunSettings readCommandLine(std::span<const char* const> words, Search& search) {
-    return CommandLineReader(words, search).read();
+RunSettings readCommandLine(std::span<const char* const> words, Console& console) {
+    return CommandLineReader(words, console).read();
 }
 
-void addTargetSeries(const RunSettings& settings, Search& search) {
+void addTargetSeries(const RunSettings& settings, TargetSet& targets) {
     const Series series = targetSeries(settings);
     for (std::int64_t i = 0; i < series.count; ++i) {
         const std::int64_t t = series.first + i * settings.period;
-        search.addTarget(settings.dx, settings.dy, static_cast<std::int32_t>(t), settings.dir);
+        targets.add(settings.dx, settings.dy, static_cast<std::int32_t>(t), settings.dir);
     }
 }
 

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "base/direction.h"
+#include "base/targetset.h"
+#include "run/console.h"
 #include "run/search.h"
 
 namespace trelkan {
@@ -37,17 +39,19 @@ struct RunSettings {
     bool patternOutput = false;
     bool scriptGiven = false;
     bool showUsage = false;
+    // The targets: those of the scripts, or the series of -d (the loop targets without it).
+    TargetSet targets;
 
     RunParameters runParameters() const;
 };
 
-// Reads the options (the words after the program name). Each error is written to standard error
-// and sets showUsage; reading goes on. Target scripts add their targets to search at once, and -f
-// and -o name the output files.
-RunSettings readCommandLine(std::span<const char* const> words, Search& search);
+// Reads the options (the words after the program name). Each error is written to the console's
+// error stream and sets showUsage; reading goes on. -f and -o name the console's files as they are
+// read, and target scripts are read at once (a division by zero in one is a console message).
+RunSettings readCommandLine(std::span<const char* const> words, Console& console);
 
 // The targets of -d (or the loop targets when it is absent): dt, dt + period, ... up to maxLen,
 // those from minLen on.
-void addTargetSeries(const RunSettings& settings, Search& search);
+void addTargetSeries(const RunSettings& settings, TargetSet& targets);
 
 }  // namespace trelkan

@@ -1,40 +1,46 @@
 // trelkan: searches for chains of signal-carrying Life machinery that close into loops or carry
 // a signal from here to there.
 //
-// The road of a run: the command line makes the targets; the search loads the catalogue from
-// data/data.ini, prepares it for the period, builds the forbidden-sequence tree, searches, and
-// reports. With a pattern file and no period, the catalogue is drawn instead.
+// The road of a run: the command line makes the targets; the catalogue is loaded from
+// data/data.ini and prepared for the period; the tree of forbidden sequences is built; the search
+// runs and reports. With a pattern file and no period, the catalogue is drawn instead.
 
-#include <cstdio>
+#include <cstdint>
 #include <memory>
 #include <span>
 
+#include "catalogue/componentregister.h"
+#include "compound/treebuilder.h"
 #include "run/commandline.h"
+#include "run/console.h"
 #include "run/search.h"
+#include "run/testpattern.h"
 
 int main(int argc, char** argv) {
     using namespace trelkan;
 
-    // The search lives until the process ends; target scripts fill it while options are read.
-    auto search = std::make_unique<Search>();
-    setCurrentSearch(search.get());
-
+    Console console;
     const std::span<const char* const> words(argv + (argc > 0 ? 1 : 0),
                                              static_cast<std::size_t>(argc > 1 ? argc - 1 : 0));
-    const RunSettings settings = readCommandLine(words, *search);
+    RunSettings settings = readCommandLine(words, console);
     if (settings.showUsage) {
-        std::fwrite(kUsageText.data(), 1, kUsageText.size(), stderr);
+        console.errors().write(kUsageText);
         return 0;
     }
     if (settings.period == 0) {
-        search->generateTestPattern();
-        return 0;
+        return TestPattern(console).draw();
     }
-    if (!settings.scriptGiven) {
-        addTargetSeries(settings, *search);
+
+    Search search(console, std::move(settings.targets));
+    search.acceptTargets(settings.maxLen);
+    installInterruptHandler(search);
+    const std::unique_ptr<ComponentRegister> catalogue = loadCatalogue(console);
+    if (!catalogue) {
+        return 1;
     }
-    search->acceptTargets(settings.maxLen);
-    installInterruptHandler();
-    search->run(settings.runParameters());
+    catalogue->prepare(settings.period, settings.compression, search.targets().loopTargetsOnly(),
+                       settings.mapMode);
+    buildTree(*catalogue, static_cast<std::uint32_t>(settings.treeSizeKB) * 1024u, console);
+    search.run(*catalogue, settings.runParameters());
     return 0;
 }

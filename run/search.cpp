@@ -4,20 +4,17 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/direction.h"
+#include "base/format.h"
+#include "catalogue/actree.h"
 #include "catalogue/basiccomponent.h"
 #include "catalogue/componentregister.h"
 #include "compound/compoundcomponent.h"
-#include "compound/treebuilder.h"
-#include "engine/activesetsearch.h"
-#include "engine/mapchainsearch.h"
-#include "engine/searchmap.h"
-#include "run/output.h"
 
 namespace trelkan {
 namespace {
 
-Search* g_currentSearch = nullptr;
+// The search the interrupt handler stops; a signal handler has no other way to find it.
+Search* g_interruptible = nullptr;
 
 const char* pluralEnding(std::int64_t count) {
     return count == 1 ? "" : "s";
@@ -41,63 +38,50 @@ long long peakMemoryKilobytes() {
 }
 
 extern "C" void handleInterrupt(int signalNumber) {
-    if (g_currentSearch != nullptr) {
-        g_currentSearch->interrupt();
+    if (g_interruptible != nullptr) {
+        g_interruptible->interrupt();
     }
     std::signal(signalNumber, handleInterrupt);
 }
 
-}  // namespace
-
-Search::Search() = default;
-Search::~Search() = default;
-
-void Search::addTarget(std::int32_t dx, std::int32_t dy, std::int32_t dt, int dir) {
-    if (dt < 1) {
-        return;
-    }
-    insertTarget(Target(dx, dy, dt, dir, kF, std::string()));
-}
-
-void Search::addExtendedTarget(std::int32_t x1, std::int32_t y1, std::int32_t t1, int d1,
-                               std::int32_t x2, std::int32_t y2, std::int32_t t2, int d2,
-                               std::string label) {
-    // Script values wrap, so the delay and the displacement wrap as well.
-    const std::int32_t dt = wrapSub(t2, t1);
-    if (dt < 1) {
-        return;
-    }
-    // The end point seen from the start point: undo the start direction.
-    const Offset local = turnOffset(inverseDir(d1), wrapSub(x2, x1), wrapSub(y2, y1));
-    insertTarget(Target(local.x, local.y, dt, inverseCompose(d1, d2), d1, std::move(label)));
-}
-
-void Search::insertTarget(Target target) {
-    if (!target.isLoop) {
-        m_loopTargetsOnly = false;
-    }
-    m_targets.insert(std::move(target));
-}
-
-void Search::acceptTargets(std::int32_t maxLen) {
-    std::int64_t kept = 0;
-    std::int64_t removed = 0;
-    for (auto it = m_targets.begin(); it != m_targets.end();) {
-        if (it->dt <= maxLen) {
-            ++kept;
-            ++it;
-        } else {
-            it = m_targets.erase(it);
-            ++removed;
+std::vector<BasicComponent*> activeComponents(const ComponentRegister& catalogue) {
+    std::vector<BasicComponent*> components;
+    for (std::int32_t i = 0; i < catalogue.componentCount(); ++i) {
+        BasicComponent& component = catalogue.component(i);
+        if (component.activeCount() > 0) {
+            components.push_back(&component);
         }
     }
-    if (removed == 0) {
-        writeOutput(formatMessage("Accepted %lld target%s\n", static_cast<long long>(kept),
-                                  pluralEnding(kept)));
+    return components;
+}
+
+}  // namespace
+
+std::unique_ptr<ComponentRegister> loadCatalogue(Console& console) {
+    LoadError error;
+    std::unique_ptr<ComponentRegister> catalogue =
+        ComponentRegister::load(kDefinitionFile, console, console.errors(), error);
+    if (!catalogue) {
+        console.write(error.text());
+    }
+    return catalogue;
+}
+
+Search::Search(Console& console, TargetSet targets)
+    : m_console(console), m_targets(std::move(targets)) {}
+
+Search::~Search() = default;
+
+void Search::acceptTargets(std::int32_t maxLen) {
+    const TargetSet::Acceptance acceptance = m_targets.dropOver(maxLen);
+    const long long kept = acceptance.kept;
+    const long long dropped = acceptance.dropped;
+    if (dropped == 0) {
+        m_console.write(formatMessage("Accepted %lld target%s\n", kept, pluralEnding(kept)));
     } else {
-        writeOutput(formatMessage("Accepted %lld target%s; %lld target%s over t=%d ignored\n",
-                                  static_cast<long long>(kept), pluralEnding(kept),
-                                  static_cast<long long>(removed), pluralEnding(removed), maxLen));
+        m_console.write(formatMessage("Accepted %lld target%s; %lld target%s over t=%d ignored\n",
+                                      kept, pluralEnding(kept), dropped, pluralEnding(dropped),
+                                      maxLen));
     }
 }
 
@@ -106,101 +90,67 @@ void Search::interrupt() {
     m_interrupted.store(true);
 }
 
-void Search::run(const RunParameters& parameters) {
+void Search::run(const ComponentRegister& catalogue, const RunParameters& parameters) {
     m_maxCells = parameters.maxCells;
     m_resultLimit = parameters.maxResults;
     m_sortResults = parameters.sortResults;
+    m_pruneSorted = parameters.sortResults && parameters.maxResults != 0;
     m_keepSearching.store(true);
     m_interrupted.store(false);
-    m_ignoreSets = parameters.ignoreSets;
-    m_pruneSorted = parameters.sortResults && parameters.maxResults != 0;
 
-    m_register = std::make_unique<ComponentRegister>(kDefinitionFile);
-    m_register->prepare(parameters.period, parameters.compression, m_loopTargetsOnly,
-                        parameters.mapMode);
-    buildTree(*m_register, static_cast<std::uint32_t>(parameters.treeSizeKB) * 1024u,
-              consoleOutput());
-    collectActiveComponents();
-    m_setNumber = 0;
-    if (m_componentCount > 0) {
-        if (parameters.mapMode) {
-            runMapMode();
-        } else {
-            ActiveSetSearch mode(*this);
-            runComponentSets(*this, mode);
-        }
-    }
+    const SearchInput input{catalogue,
+                            *catalogue.acTree(),
+                            m_targets.targets(),
+                            activeComponents(catalogue),
+                            parameters.ignoreSets,
+                            parameters.sortResults};
+    const SearchOutcome outcome = runSearch(input, *this, parameters.mapMode);
     reportSortedResults();
-    writeCompletionLine();
-    reportStatistics();
-    m_componentList.clear();
-    m_componentCount = 0;
-    closeFiles();
+    writeCompletionLine(outcome.setNumber);
+    reportStatistics(outcome);
+    m_console.closeFiles();
 }
 
-// Without targets the mode ends before its first message.
-void Search::runMapMode() {
-    if (m_targets.empty()) {
-        return;
-    }
-    const SearchMap map(*this);
-    m_statistics.mapGrownStates = map.grownStates();
-    m_statistics.mapStates = map.totalStates();
-    m_statistics.mapLargestGeneration = map.largestGeneration();
-    m_statistics.mapStorageBytes = map.storageBytes();
-    MapChainSearch mode(*this, map);
-    runComponentSets(*this, mode);
+void Search::progress(std::string_view line) {
+    m_console.write(line);
 }
 
-void Search::collectActiveComponents() {
-    m_componentList.clear();
-    for (std::int32_t i = 0; i < m_register->componentCount(); ++i) {
-        BasicComponent& component = m_register->component(i);
-        if (component.activeCount() > 0) {
-            m_componentList.push_back(&component);
-        }
-    }
-    m_componentCount = static_cast<std::int32_t>(m_componentList.size());
-}
-
-void Search::writeCompletionLine() const {
+void Search::writeCompletionLine(std::int32_t setNumber) const {
     if (!m_interrupted.load()) {
-        writeOutput("Search complete\n");
-    } else if (m_setNumber < 1) {
-        writeOutput("Search interrupted\n");
+        m_console.write("Search complete\n");
+    } else if (setNumber < 1) {
+        m_console.write("Search interrupted\n");
     } else {
-        writeOutput(formatMessage("Search interrupted at set %d\n", m_setNumber));
+        m_console.write(formatMessage("Search interrupted at set %d\n", setNumber));
     }
 }
 
 // One line, so that tools can read it beside the program's own error output.
-void Search::reportStatistics() const {
+void Search::reportStatistics(const SearchOutcome& outcome) const {
     if (std::getenv("TRELKAN_STATS") == nullptr) {
         return;
     }
+    const SearchStatistics& statistics = outcome.statistics;
     std::string line = formatMessage(
         "statistics: sets %d, chains %llu, compose %llu, partial checks %llu, results %llu, "
         "peak memory %lld kB",
-        m_setNumber, static_cast<unsigned long long>(m_statistics.chainsExamined),
-        static_cast<unsigned long long>(m_statistics.composeCalls),
-        static_cast<unsigned long long>(m_statistics.partialChecks),
-        static_cast<unsigned long long>(m_statistics.results), peakMemoryKilobytes());
-    if (m_statistics.mapStates >= 0) {
+        outcome.setNumber, static_cast<unsigned long long>(statistics.chainsExamined),
+        static_cast<unsigned long long>(statistics.composeCalls),
+        static_cast<unsigned long long>(statistics.partialChecks),
+        static_cast<unsigned long long>(statistics.results), peakMemoryKilobytes());
+    if (statistics.mapStates >= 0) {
         line += formatMessage(
             ", map states %lld grown, %lld kept, at most %lld in a generation, %llu kB of blocks",
-            static_cast<long long>(m_statistics.mapGrownStates),
-            static_cast<long long>(m_statistics.mapStates),
-            static_cast<long long>(m_statistics.mapLargestGeneration),
-            static_cast<unsigned long long>(m_statistics.mapStorageBytes / 1024));
+            static_cast<long long>(statistics.mapGrownStates),
+            static_cast<long long>(statistics.mapStates),
+            static_cast<long long>(statistics.mapLargestGeneration),
+            static_cast<unsigned long long>(statistics.mapStorageBytes / 1024));
     }
-    std::fprintf(stderr, "%s\n", line.c_str());
+    m_console.errors().write(line + "\n");
 }
 
-void setCurrentSearch(Search* search) {
-    g_currentSearch = search;
-}
-
-void installInterruptHandler() {
+void installInterruptHandler(Search& search) {
+    g_interruptible = &search;
     std::signal(SIGINT, handleInterrupt);
 }
 

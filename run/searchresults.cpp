@@ -2,8 +2,8 @@
 // sorted by area.
 #include <algorithm>
 
+#include "base/format.h"
 #include "compound/compoundcomponent.h"
-#include "run/output.h"
 #include "run/search.h"
 
 namespace trelkan {
@@ -19,30 +19,36 @@ bool largerArea(const std::unique_ptr<CompoundComponent>& a,
 }  // namespace
 
 void Search::printResultLine(CompoundComponent& chain, std::int32_t setNumber) {
-    writeOutput("*** ");
-    chain.print(setNumber);
-    writeOutput("\n");
+    m_console.write("*** ");
+    chain.print(setNumber, m_console);
+    m_console.write("\n");
 }
 
-void Search::recordResult(CompoundComponent& chain, int inDir) {
+// Images of runs that seek only loops may come out turned into their wider orientation.
+void Search::drawResult(const CompoundComponent& result) {
+    if (m_console.patternEnabled()) {
+        result.writePattern(m_console.patternWriter(), !m_targets.loopTargetsOnly());
+    }
+}
+
+bool Search::foundChain(CompoundComponent& chain, int inDir, std::int32_t setNumber) {
     // The chain changes between results; its area must be that of the present places.
     chain.resetArea();
-    ++m_statistics.results;
-    printResultLine(chain, m_setNumber);
+    printResultLine(chain, setNumber);
     if (m_sortResults) {
         keepResult(chain.copyAt(inDir));
         if (m_pruneSorted && m_results.size() > 2 * static_cast<std::size_t>(m_resultLimit) + 1) {
             pruneResults();
         }
     } else {
-        // Images of runs that seek only loops may come out turned into their wider orientation.
-        chain.copyAt(inDir)->writePattern(!m_loopTargetsOnly);
+        drawResult(*chain.copyAt(inDir));
         if (m_resultLimit != 0 && --m_resultLimit == 0) {
             m_keepSearching.store(false);
-            writeOutput("Result number limit reached\n");
+            m_console.write("Result number limit reached\n");
         }
     }
-    flushFiles();
+    m_console.flushFiles();
+    return m_keepSearching.load();
 }
 
 void Search::keepResult(std::unique_ptr<CompoundComponent> result) {
@@ -73,14 +79,14 @@ void Search::pruneResults() {
         keepResult(std::move(result));
     }
     m_maxCells = largestKept;
-    writeOutput(formatMessage("+++ Maximum cells limit set to %d\n", m_maxCells));
+    m_console.write(formatMessage("+++ Maximum cells limit set to %d\n", m_maxCells));
 }
 
 void Search::reportSortedResults() {
     if (m_results.empty()) {
         return;
     }
-    writeOutput("... Sorting ...\n");
+    m_console.write("... Sorting ...\n");
     bool writing = true;
     while (!m_results.empty()) {
         const std::unique_ptr<CompoundComponent> result = takeSmallestResult();
@@ -88,13 +94,13 @@ void Search::reportSortedResults() {
         if (!writing) {
             continue;
         }
-        result->writePattern(!m_loopTargetsOnly);
+        drawResult(*result);
         if (m_resultLimit != 0 && m_resultLimit-- == 1) {
-            writeOutput("\nResult number limit reached\n\n");
+            m_console.write("\nResult number limit reached\n\n");
             writing = false;
         }
     }
-    flushFiles();
+    m_console.flushFiles();
 }
 
 }  // namespace trelkan

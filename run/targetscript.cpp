@@ -9,8 +9,7 @@
 #include <utility>
 
 #include "base/direction.h"
-#include "run/output.h"
-#include "run/search.h"
+#include "base/format.h"
 
 namespace trelkan {
 namespace {
@@ -43,10 +42,6 @@ std::int32_t flooredRemainder(std::int32_t a, std::int32_t b) {
         r += b;
     }
     return r;
-}
-
-void writeError(std::string_view message) {
-    std::fwrite(message.data(), 1, message.size(), stderr);
 }
 
 constexpr int kVariableCount = 26;
@@ -92,7 +87,8 @@ constexpr int kMaxNesting = 1000;
 // report can put its caret there.
 class ScriptParser {
   public:
-    ScriptParser(std::string_view text, const ScriptPresets& presets) : m_text(text) {
+    ScriptParser(std::string_view text, const ScriptPresets& presets, Console& console)
+        : m_text(text), m_console(console) {
         presetVariable('p', presets.period);
         presetVariable('c', presets.compression);
         presetVariable('u', presets.maxLen);
@@ -102,7 +98,7 @@ class ScriptParser {
         presetVariable('t', presets.dt);
     }
 
-    bool run(Search& search) {
+    bool run(TargetSet& targets) {
         if (!parseAssignments()) {
             return reportError();
         }
@@ -124,7 +120,7 @@ class ScriptParser {
             }
             const Point& s = points->start;
             const Point& e = points->end;
-            search.addExtendedTarget(s.x, s.y, s.t, s.dir, e.x, e.y, e.t, e.dir, label());
+            targets.addExtended(s.x, s.y, s.t, s.dir, e.x, e.y, e.t, e.dir, label());
         } while (advanceCombination());
         return true;
     }
@@ -323,7 +319,7 @@ class ScriptParser {
             return wrapMul(a, b);
         }
         if (b == 0) {
-            writeOutput("Division by zero\n");
+            m_console.write("Division by zero\n");
             return std::nullopt;
         }
         switch (op) {
@@ -412,7 +408,10 @@ class ScriptParser {
         return false;
     }
 
+    void writeError(std::string_view message) const { m_console.errors().write(message); }
+
     std::string_view m_text;
+    Console& m_console;
     std::size_t m_pos = 0;
     int m_depth = 0;
     std::array<Variable, kVariableCount> m_variables{};
@@ -420,9 +419,10 @@ class ScriptParser {
 
 }  // namespace
 
-bool parseTargetScript(Search& search, std::string_view text, const ScriptPresets& presets) {
-    ScriptParser parser(text, presets);
-    return parser.run(search);
+bool parseTargetScript(TargetSet& targets, std::string_view text, const ScriptPresets& presets,
+                       Console& console) {
+    ScriptParser parser(text, presets, console);
+    return parser.run(targets);
 }
 
 }  // namespace trelkan

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <string_view>
 
-namespace trelkan {
+#include "base/targetset.h"
+#include "run/console.h"
 
-class Search;
+namespace trelkan {
 
 // The option values that the script's preset variables take.
 struct ScriptPresets {
@@ -20,10 +21,11 @@ struct ScriptPresets {
     std::int32_t dt = 0;           // t
 };
 
-// Parses the script and adds one extended target to search for every combination of the
-// variables' values. Parse errors are reported on standard error with a caret under the place
-// where parsing stopped, and a division by zero through the console-and-log channel first; both
-// return false. Targets added before an error stay added.
-bool parseTargetScript(Search& search, std::string_view text, const ScriptPresets& presets);
+// Parses the script and adds one extended target for every combination of the variables' values.
+// Parse errors are reported on the console's error stream with a caret under the place where
+// parsing stopped, and a division by zero through the console first; both return false. Targets
+// added before an error stay added.
+bool parseTargetScript(TargetSet& targets, std::string_view text, const ScriptPresets& presets,
+                       Console& console);
 
 }  // namespace trelkan

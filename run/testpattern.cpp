@@ -1,13 +1,10 @@
-// The test pattern: instead of searching, the whole catalogue drawn into the pattern file, so that
-// its pictures and its allowed pairs can be looked over in a Life viewer. A grid shows every
-// variant alone along its top row and its left column, and in row i, column j variant i followed
-// by variant j wherever j may follow i. Each sequence of the definition file follows as a pattern
-// of its own; those that no choice of variants could realise anyway are listed as unnecessary.
+#include "run/testpattern.h"
+
 #include <algorithm>
+#include <optional>
 
 #include "catalogue/componentregister.h"
 #include "compound/compoundcomponent.h"
-#include "run/output.h"
 #include "run/search.h"
 
 namespace trelkan {
@@ -71,22 +68,33 @@ GridCell measureCells(CompoundComponent& grid, const ComponentRegister& catalogu
 
 }  // namespace
 
-void Search::generateTestPattern() {
-    m_register = std::make_unique<ComponentRegister>(kDefinitionFile);
-    m_register->prepare(0, 0, false, false);
-    writeOutput("Generating test pattern...\n");
-    drawVariantGrid();
-    drawSequences();
-    closeFiles();
+TestPattern::TestPattern(Console& console) : m_console(console) {}
+
+int TestPattern::draw() {
+    const std::unique_ptr<ComponentRegister> catalogue = loadCatalogue(m_console);
+    if (!catalogue) {
+        return 1;
+    }
+    catalogue->prepare(0, 0, false, false);
+    m_console.write("Generating test pattern...\n");
+    drawVariantGrid(*catalogue);
+    drawSequences(*catalogue);
+    m_console.closeFiles();
+    return 0;
 }
 
-void Search::drawVariantGrid() {
-    const ComponentRegister& catalogue = *m_register;
+void TestPattern::write(const CompoundComponent& chain) {
+    if (m_console.patternEnabled()) {
+        chain.writePattern(m_console.patternWriter(), true);
+    }
+}
+
+void TestPattern::drawVariantGrid(const ComponentRegister& catalogue) {
     const std::int32_t n = catalogue.variantCount();
     const std::int32_t maxVariants = catalogue.maxVariants();
-    m_cc = std::make_unique<CompoundComponent>(2 * n + 2 * n * n, maxVariants, 0, kPatternText);
+    CompoundComponent grid(2 * n + 2 * n * n, maxVariants, 0, kPatternText);
     CompoundComponent measure(2, maxVariants, 0, kPatternText);
-    const GridCell cell = measureCells(*m_cc, catalogue);
+    const GridCell cell = measureCells(grid, catalogue);
     for (std::int32_t i = -1; i < n; ++i) {
         for (std::int32_t j = -1; j < n; ++j) {
             ComponentVariant* first = variantAt(catalogue, i);
@@ -100,26 +108,25 @@ void Search::drawVariantGrid() {
             const Box box = measure.bounds();
             const std::int32_t x = (box.minX - box.maxX) / 2 - box.minX + cell.width * j;
             const std::int32_t y = (box.minY - box.maxY) / 2 - box.minY + cell.height * i;
-            drawEntry(*m_cc, catalogue, x, y, first, second);
+            drawEntry(grid, catalogue, x, y, first, second);
         }
     }
-    m_cc->writePattern(true);
-    m_cc.reset();
+    write(grid);
 }
 
-void Search::drawSequences() {
+void TestPattern::drawSequences(ComponentRegister& catalogue) {
     constexpr std::int32_t kLength = ComponentRegister::kMaxSequenceLength;
-    const std::int32_t maxVariants = m_register->maxVariants();
-    while (const std::optional<ComponentSequence> sequence = m_register->popSequence()) {
-        CompoundComponent chain(kLength, maxVariants, kLength * maxVariants, "???");
+    const std::int32_t maxVariants = catalogue.maxVariants();
+    while (const std::optional<ComponentSequence> sequence = catalogue.popSequence()) {
+        CompoundComponent chain(kLength, maxVariants, kLength * maxVariants, kPatternText);
         for (const BasicComponent* component : *sequence) {
             chain.append(*component);
         }
         if (chain.compose(false) != 0) {
-            chain.print(0);
-            writeOutput(" - unnecessary sequence\n");
+            chain.print(0, m_console);
+            m_console.write(" - unnecessary sequence\n");
         }
-        chain.writePattern(true);
+        write(chain);
     }
 }
 

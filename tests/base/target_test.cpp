@@ -5,25 +5,19 @@
 #include <random>
 
 #include "base/direction.h"
-#include "run/search.h"
+#include "base/targetset.h"
 
 namespace trelkan {
 namespace {
 
-std::string acceptAndCapture(Search& search, std::int32_t maxLen) {
-    ::testing::internal::CaptureStdout();
-    search.acceptTargets(maxLen);
-    return ::testing::internal::GetCapturedStdout();
-}
-
 TEST(Targets, OrderedByDelayThenPositionThenDirection) {
-    Search search;
-    search.addTarget(1, 0, 20, kF);
-    search.addTarget(0, 5, 10, kR);
-    search.addTarget(0, 5, 10, kL);
-    search.addTarget(-1, 9, 10, kF);
+    TargetSet set;
+    set.add(1, 0, 20, kF);
+    set.add(0, 5, 10, kR);
+    set.add(0, 5, 10, kL);
+    set.add(-1, 9, 10, kF);
     std::vector<std::tuple<int, int, int, int>> order;
-    for (const Target& t : search.m_targets) {
+    for (const Target& t : set.targets()) {
         order.emplace_back(t.dt, t.dx, t.dy, t.dir);
     }
     EXPECT_EQ(order, (std::vector<std::tuple<int, int, int, int>>{
@@ -31,31 +25,31 @@ TEST(Targets, OrderedByDelayThenPositionThenDirection) {
 }
 
 TEST(Targets, EqualTargetsKeepTheFirstAndShortDelaysAreDropped) {
-    Search search;
-    search.addExtendedTarget(0, 0, 0, kF, 3, 4, 50, kL, " (first)");
-    search.addExtendedTarget(1, 1, 10, kF, 4, 5, 60, kL, " (second)");
-    search.addExtendedTarget(0, 0, 40, kF, 3, 4, 40, kL, " (no time)");
-    search.addTarget(3, 4, 0, kL);
-    ASSERT_EQ(search.m_targets.size(), 1u);
-    EXPECT_EQ(search.m_targets.begin()->label, " (first)");
+    TargetSet set;
+    set.addExtended(0, 0, 0, kF, 3, 4, 50, kL, " (first)");
+    set.addExtended(1, 1, 10, kF, 4, 5, 60, kL, " (second)");
+    set.addExtended(0, 0, 40, kF, 3, 4, 40, kL, " (no time)");
+    set.add(3, 4, 0, kL);
+    ASSERT_EQ(set.targets().size(), 1u);
+    EXPECT_EQ(set.targets().begin()->label, " (first)");
 }
 
 TEST(Targets, LoopTargetsOnlyUntilTheFirstOtherTarget) {
-    Search search;
-    search.addTarget(0, 0, 5, kF);
-    search.addTarget(0, 0, 15, kF);
-    EXPECT_TRUE(search.m_loopTargetsOnly);
-    EXPECT_TRUE(search.m_targets.begin()->isLoop);
-    search.addTarget(0, 0, 15, kFx);
-    EXPECT_FALSE(search.m_loopTargetsOnly);
-    search.addTarget(1, 0, 7, kF);
-    EXPECT_FALSE(std::next(search.m_targets.begin())->isLoop);
+    TargetSet set;
+    set.add(0, 0, 5, kF);
+    set.add(0, 0, 15, kF);
+    EXPECT_TRUE(set.loopTargetsOnly());
+    EXPECT_TRUE(set.targets().begin()->isLoop);
+    set.add(0, 0, 15, kFx);
+    EXPECT_FALSE(set.loopTargetsOnly());
+    set.add(1, 0, 7, kF);
+    EXPECT_FALSE(std::next(set.targets().begin())->isLoop);
 }
 
 TEST(Targets, ExtendedTargetIsSeenFromItsStart) {
-    Search search;
-    search.addExtendedTarget(0, 0, 0, kL, 3, 5, 40, kL, "");
-    const Target& t = *search.m_targets.begin();
+    TargetSet set;
+    set.addExtended(0, 0, 0, kL, 3, 5, 40, kL, "");
+    const Target& t = *set.targets().begin();
     EXPECT_EQ(t.dt, 40);
     EXPECT_EQ(t.dir, kF);
     EXPECT_EQ(t.dx, -5);
@@ -65,33 +59,37 @@ TEST(Targets, ExtendedTargetIsSeenFromItsStart) {
 }
 
 TEST(Targets, ExtendedTargetArithmeticWraps) {
-    Search search;
-    search.addExtendedTarget(-2147483647 - 1, 0, -2147483647 - 1, kF, 2147483647, 0, 2147483647, kF,
-                             "");
+    TargetSet set;
+    set.addExtended(-2147483647 - 1, 0, -2147483647 - 1, kF, 2147483647, 0, 2147483647, kF, "");
     // The delay wraps to -1: no target.
-    EXPECT_TRUE(search.m_targets.empty());
-    search.addExtendedTarget(2147483647, 0, 0, kF, -2147483647 - 1, 0, 1, kF, "");
-    ASSERT_EQ(search.m_targets.size(), 1u);
-    EXPECT_EQ(search.m_targets.begin()->dx, 1);
+    EXPECT_TRUE(set.empty());
+    set.addExtended(2147483647, 0, 0, kF, -2147483647 - 1, 0, 1, kF, "");
+    ASSERT_EQ(set.targets().size(), 1u);
+    EXPECT_EQ(set.targets().begin()->dx, 1);
 }
 
-TEST(Targets, AcceptanceLine) {
-    Search none;
-    EXPECT_EQ(acceptAndCapture(none, 100), "Accepted 0 targets\n");
-    Search one;
-    one.addTarget(0, 0, 5, kF);
-    EXPECT_EQ(acceptAndCapture(one, 100), "Accepted 1 target\n");
-    Search split;
-    split.addTarget(0, 0, 5, kF);
-    split.addTarget(0, 0, 500, kF);
-    EXPECT_EQ(acceptAndCapture(split, 100), "Accepted 1 target; 1 target over t=100 ignored\n");
-    EXPECT_EQ(split.m_targets.size(), 1u);
-    Search over;
+TEST(Targets, AcceptanceDropsTheTargetsOverTheLargestDelay) {
+    TargetSet none;
+    const TargetSet::Acceptance nothing = none.dropOver(100);
+    EXPECT_EQ(nothing.kept, 0);
+    EXPECT_EQ(nothing.dropped, 0);
+    TargetSet split;
+    split.add(0, 0, 5, kF);
+    split.add(0, 0, 500, kFx);
+    const TargetSet::Acceptance half = split.dropOver(100);
+    EXPECT_EQ(half.kept, 1);
+    EXPECT_EQ(half.dropped, 1);
+    EXPECT_EQ(split.targets().size(), 1u);
+    // A dropped target was added all the same: the run does not seek loops only.
+    EXPECT_FALSE(split.loopTargetsOnly());
+    TargetSet over;
     for (int t : {10, 20, 30}) {
-        over.addExtendedTarget(0, 0, 0, kF, 1, 1, t, kR, "");
+        over.addExtended(0, 0, 0, kF, 1, 1, t, kR, "");
     }
-    EXPECT_EQ(acceptAndCapture(over, 9), "Accepted 0 targets; 3 targets over t=9 ignored\n");
-    EXPECT_TRUE(over.m_targets.empty());
+    const TargetSet::Acceptance none3 = over.dropOver(9);
+    EXPECT_EQ(none3.kept, 0);
+    EXPECT_EQ(none3.dropped, 3);
+    EXPECT_TRUE(over.empty());
 }
 
 // From the start state, a chain with the target's displacement and turn, seen in the start

@@ -27,11 +27,10 @@ struct MapReading {
     std::string err;
 };
 
+// The pictures, and what the loader reports of a refusal.
 MapReading read(std::string_view text) {
-    ::testing::internal::CaptureStderr();
     const CellMap map(0, 0, text);
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    return {picture(map), err};
+    return {picture(map), std::string(CellMap::refusalMessage(map.refusal()))};
 }
 
 using Rows = std::vector<std::string>;

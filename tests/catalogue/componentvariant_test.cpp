@@ -318,9 +318,7 @@ TEST(ComponentVariantCompatibility, FarOffsetsAreCompatible) {
 
 TEST(ComponentVariantCompatibility, RefusedImageHasEmptyBoxesAndMeetsNothing) {
     const GridMap block{1, 1, {"ooo", "ooo", "ooo"}};
-    testing::internal::CaptureStderr();
     const auto refused = std::make_shared<const CellMap>(0, 0, "2o 3b!");
-    testing::internal::GetCapturedStderr();
     const auto full = block.cellMap();
     ComponentVariant empty("empty", 0, 0, 1, 1, 0, false, false, false, refused, full);
     ComponentVariant emptyToo("emptyToo", 1, 0, 1, 1, 0, false, false, false, refused, full);

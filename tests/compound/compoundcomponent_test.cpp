@@ -17,9 +17,7 @@ class Chains : public ::testing::Test {
         m_step = &m_catalogue.addComponent("step", kF, 8, 0, 12);
         m_dot = &addSimpleVariant(m_catalogue, *m_step, "dot", "o!");
         m_catalogue.finishComponents();
-        ::testing::internal::CaptureStdout();
         m_catalogue.prepare(0, 0, false, false);
-        ::testing::internal::GetCapturedStdout();
     }
 
     ComponentRegister m_catalogue;

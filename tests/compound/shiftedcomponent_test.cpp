@@ -19,11 +19,7 @@ class Places : public ::testing::Test {
         m_catalogue.finishComponents();
     }
 
-    void prepare(std::int32_t period) {
-        ::testing::internal::CaptureStdout();
-        m_catalogue.prepare(period, 0, false, false);
-        ::testing::internal::GetCapturedStdout();
-    }
+    void prepare(std::int32_t period) { m_catalogue.prepare(period, 0, false, false); }
 
     ComponentRegister m_catalogue;
     BasicComponent* m_turn = nullptr;
@@ -97,9 +93,7 @@ TEST_F(Places, BoxesOfTheCoreAndOfTheChosenVariant) {
 }
 
 TEST_F(Places, EmptyBoxesStayEmptyWhereverTheyArePut) {
-    ::testing::internal::CaptureStderr();
     ComponentVariant& blank = addSimpleVariant(m_catalogue, *m_turn, "blank", "2o 3b!", -5, 4);
-    ::testing::internal::GetCapturedStderr();
     ShiftedComponent place;
     // The empty box runs from 5 back to 4 on both axes: moved this far, its least edges wrap.
     place.place(*m_turn, 2147483643, 2147483643, kF);

@@ -12,16 +12,12 @@ struct Reading {
     std::string err;
 };
 
-Reading readWords(Search& search, std::vector<const char*> words) {
+Reading readWords(std::vector<const char*> words) {
+    Console console;
     ::testing::internal::CaptureStderr();
-    Reading reading{readCommandLine(words, search), ""};
+    Reading reading{readCommandLine(words, console), ""};
     reading.err = ::testing::internal::GetCapturedStderr();
     return reading;
-}
-
-Reading readWords(std::vector<const char*> words) {
-    Search search;
-    return readWords(search, std::move(words));
 }
 
 TEST(CommandLine, Defaults) {
@@ -100,11 +96,9 @@ TEST(CommandLine, RunParametersCarryTheSettings) {
 }
 
 std::vector<std::int32_t> seriesDelays(std::vector<const char*> words) {
-    Search search;
-    const RunSettings settings = readWords(search, std::move(words)).settings;
-    addTargetSeries(settings, search);
+    const RunSettings settings = readWords(std::move(words)).settings;
     std::vector<std::int32_t> delays;
-    for (const Target& target : search.m_targets) {
+    for (const Target& target : settings.targets.targets()) {
         delays.push_back(target.dt);
     }
     return delays;

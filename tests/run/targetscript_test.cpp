@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "base/direction.h"
-#include "run/search.h"
+#include "base/targetset.h"
+#include "run/console.h"
 
 namespace trelkan {
 namespace {
@@ -24,14 +25,16 @@ struct ScriptRun {
 ScriptRun runScript(const std::string& script, const ScriptPresets& presets = {}) {
     // An exact-size copy without a terminating NUL, so that reading past the end is caught.
     const std::vector<char> text(script.begin(), script.end());
-    Search search;
+    Console console;
+    TargetSet targets;
     ScriptRun run;
     testing::internal::CaptureStderr();
     testing::internal::CaptureStdout();
-    run.accepted = parseTargetScript(search, std::string_view(text.data(), text.size()), presets);
+    run.accepted =
+        parseTargetScript(targets, std::string_view(text.data(), text.size()), presets, console);
     run.output = testing::internal::GetCapturedStdout();
     run.errors = testing::internal::GetCapturedStderr();
-    run.targets.assign(search.m_targets.begin(), search.m_targets.end());
+    run.targets.assign(targets.targets().begin(), targets.targets().end());
     return run;
 }
 

@@ -8,8 +8,9 @@
 #include "catalogue/componentregister.h"
 #include "compound/compoundcomponent.h"
 #include "life/rlepattern.h"
-#include "run/output.h"
+#include "run/console.h"
 #include "run/search.h"
+#include "run/testpattern.h"
 #include "tests/support/tempdir.h"
 
 namespace trelkan {
@@ -63,25 +64,26 @@ TEST(BundledTestPattern, ShowsEveryVariantAndEveryAllowedPair) {
     const InDirectory inside(dir.path());
 
     ::testing::internal::CaptureStdout();
-    setPatternFile("grid.rle");
-    Search search;
-    search.generateTestPattern();
+    Console console;
+    console.setPatternFile("grid.rle");
+    EXPECT_EQ(TestPattern(console).draw(), 0);
     const std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("\nGenerating test pattern...\n"), std::string::npos) << out;
 
-    ::testing::internal::CaptureStdout();
-    ComponentRegister catalogue(kDefinitionFile);
-    catalogue.prepare(0, 0, false, false);
-    ::testing::internal::GetCapturedStdout();
+    StringSink messages;
+    LoadError loadError;
+    const auto catalogue = ComponentRegister::load(kDefinitionFile, messages, messages, loadError);
+    ASSERT_TRUE(catalogue) << loadError.text();
+    catalogue->prepare(0, 0, false, false);
     std::int64_t expected = 0;
     std::int64_t pairs = 0;
-    for (std::int32_t i = 0; i < catalogue.variantCount(); ++i) {
-        ComponentVariant& first = catalogue.variant(i);
-        expected += 2 * liveCells(catalogue, {&first});
-        for (std::int32_t j = 0; j < catalogue.variantCount(); ++j) {
-            ComponentVariant& second = catalogue.variant(j);
-            if (catalogue.canFollow(first, second)) {
-                expected += liveCells(catalogue, {&first, &second});
+    for (std::int32_t i = 0; i < catalogue->variantCount(); ++i) {
+        ComponentVariant& first = catalogue->variant(i);
+        expected += 2 * liveCells(*catalogue, {&first});
+        for (std::int32_t j = 0; j < catalogue->variantCount(); ++j) {
+            ComponentVariant& second = catalogue->variant(j);
+            if (catalogue->canFollow(first, second)) {
+                expected += liveCells(*catalogue, {&first, &second});
                 ++pairs;
             }
         }

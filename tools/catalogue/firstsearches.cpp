@@ -11,7 +11,10 @@
 #include <memory>
 #include <sstream>
 
+#include "catalogue/componentregister.h"
+#include "compound/treebuilder.h"
 #include "run/commandline.h"
+#include "run/console.h"
 #include "run/search.h"
 
 namespace trelkan::builder {
@@ -33,18 +36,25 @@ constexpr std::size_t kNamedResults = 3;
     for (const std::string& option : example.options) {
         words.push_back(option.c_str());
     }
-    auto search = std::make_unique<Search>();
-    const RunSettings settings = readCommandLine(words, *search);
-    if (settings.showUsage || settings.period == 0) {
-        _exit(3);
+    int status = 3;
+    {
+        Console console;
+        RunSettings settings = readCommandLine(words, console);
+        if (!settings.showUsage && settings.period != 0) {
+            Search search(console, std::move(settings.targets));
+            search.acceptTargets(settings.maxLen);
+            if (const std::unique_ptr<ComponentRegister> catalogue = loadCatalogue(console)) {
+                catalogue->prepare(settings.period, settings.compression,
+                                   search.targets().loopTargetsOnly(), settings.mapMode);
+                const auto treeBytes = static_cast<std::uint32_t>(settings.treeSizeKB) * 1024u;
+                buildTree(*catalogue, treeBytes, console);
+                search.run(*catalogue, settings.runParameters());
+                status = 0;
+            }
+        }
     }
-    if (!settings.scriptGiven) {
-        addTargetSeries(settings, *search);
-    }
-    search->acceptTargets(settings.maxLen);
-    search->run(settings.runParameters());
     std::fflush(stdout);
-    _exit(0);
+    _exit(status);
 }
 
 // A scratch working directory whose data/ is the catalogue; removed with the object.

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "base/direction.h"
+#include "base/format.h"
 #include "compound/compoundcomponent.h"
 #include "life/herschel.h"
-#include "run/output.h"
 #include "tools/catalogue/cellgroups.h"
 #include "tools/catalogue/glider.h"
 #include "tools/catalogue/naturalglider.h"

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/format.h"
+#include "base/numberparse.h"
 #include "catalogue/componentregister.h"
 #include "life/rlepattern.h"
-#include "base/numberparse.h"
-#include "run/output.h"
 #include "tools/verify/chainproof.h"
 #include "tools/verify/resultline.h"
 
@@ -156,8 +156,16 @@ int main(int argc, char** argv) {
         }
     }
     std::istream& input = file.is_open() ? file : std::cin;
-    // Loading reports on standard output and ends the program on a faulty definition file.
-    const auto catalogue = std::make_unique<ComponentRegister>(options->catalogue);
+    // Loading reports on standard output, as trelkan does.
+    StreamSink out(stdout);
+    StreamSink errors(stderr);
+    LoadError error;
+    const std::unique_ptr<ComponentRegister> catalogue =
+        ComponentRegister::load(options->catalogue, out, errors, error);
+    if (!catalogue) {
+        out.write(error.text());
+        return 1;
+    }
 
     Tally tally;
     PatternSheet sheet;

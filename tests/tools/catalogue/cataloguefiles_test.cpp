@@ -48,9 +48,12 @@ class CatalogueFilesTest : public ::testing::Test {
         for (const CatalogueFile& file : catalogueFiles(build, "data/sources/test.rle")) {
             m_dir.write("data/" + file.path, file.content);
         }
-        ::testing::internal::CaptureStdout();
-        auto catalogue = std::make_unique<ComponentRegister>("data/data.ini");
-        m_loaded = ::testing::internal::GetCapturedStdout();
+        StringSink messages;
+        StringSink errors;
+        LoadError error;
+        auto catalogue = ComponentRegister::load("data/data.ini", messages, errors, error);
+        EXPECT_TRUE(catalogue) << error.text();
+        m_loaded = messages.take();
         return catalogue;
     }
 

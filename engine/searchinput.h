@@ -1,0 +1,29 @@
+// What a search runs on, fixed before it begins: the prepared catalogue and its automaton, the
+// components that take part, the targets, and the settings that do not change while it runs.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <vector>
+
+#include "base/target.h"
+
+namespace trelkan {
+
+class ACTree;
+class BasicComponent;
+class ComponentRegister;
+
+struct SearchInput {
+    const ComponentRegister& catalogue;
+    const ACTree& automaton;
+    const std::set<Target, TargetLess>& targets;
+    // The components with active variants, in index order.
+    std::vector<BasicComponent*> components;
+    // Sets numbered up to this one are counted but not searched.
+    std::int32_t ignoreSets = 0;
+    // Results are sorted by area: the solver then finds the least area of every chain.
+    bool sortResults = false;
+};
+
+}  // namespace trelkan

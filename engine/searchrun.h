@@ -1,0 +1,20 @@
+// A whole search in the mode asked for: in the search-map mode the map is built first; then both
+// modes count their component sets for every target and search them.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/searchcontext.h"
+
+namespace trelkan {
+
+struct SearchOutcome {
+    // The set the search came to: the last one when it ran to its end, else the one it stopped
+    // in; 0 when it reached none.
+    std::int32_t setNumber = 0;
+    SearchStatistics statistics;
+};
+
+SearchOutcome runSearch(const SearchInput& input, SearchSink& sink, bool mapMode);
+
+}  // namespace trelkan

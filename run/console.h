@@ -1,0 +1,88 @@
+// The program's output, owned by main: normal messages go to standard output with a copy in the
+// log file, error text to standard error, and results are drawn into the pattern file.
+//
+// Both files are named now and opened on their first write, so that a run that never writes to
+// one creates no file; a file that cannot be created is dropped silently for the rest of the run.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/rle.h"
+#include "base/textsink.h"
+
+namespace trelkan {
+
+// The writer style of the pattern file: runs of one and two spelled out, lines of at most 77
+// characters.
+inline constexpr RleStyle kPatternFileStyle{77, true};
+
+class Console final : public TextSink {
+  public:
+    Console();
+    ~Console() override;
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+
+    // A file named once it is open keeps its first name.
+    void setLogFile(std::string name);
+    void setPatternFile(std::string name);
+
+    // Standard output and the log.
+    void write(std::string_view text) override;
+    // Standard error.
+    TextSink& errors() { return m_errors; }
+
+    bool patternEnabled() const { return m_patternFile.isNamed(); }
+    // Each pattern written ends its line; the file opens with its header line.
+    RleWriter& patternWriter() { return m_patternWriter; }
+
+    void flushFiles();
+    // Closes the log, and the pattern file after its closing "!\n". Nothing may be written after.
+    void closeFiles();
+
+  private:
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    // A file that is named now and opened on its first write. A failed open clears the name for
+    // good, so it is attempted at most once.
+    class LazyFile {
+      public:
+        void setName(std::string name) { m_name = std::move(name); }
+        bool isNamed() const { return m_name.has_value(); }
+        bool isOpen() const { return m_handle != nullptr; }
+        // Opens the file if needed; true when it is open afterwards.
+        bool openOnce();
+        void write(std::string_view text);
+        void flush();
+        // Closing also forgets the name, so that a stray write cannot reopen and truncate it.
+        void close();
+
+      private:
+        std::optional<std::string> m_name;
+        std::unique_ptr<std::FILE, FileCloser> m_handle;
+    };
+
+    // The pattern file's text: its header before the first pattern.
+    class PatternText final : public TextSink {
+      public:
+        explicit PatternText(LazyFile& file) : m_file(file) {}
+        void write(std::string_view text) override;
+
+      private:
+        LazyFile& m_file;
+    };
+
+    LazyFile m_log;
+    LazyFile m_patternFile;
+    StreamSink m_errors{stderr};
+    PatternText m_patternText{m_patternFile};
+    RleWriter m_patternWriter{m_patternText, kPatternFileStyle};
+};
+
+}  // namespace trelkan
