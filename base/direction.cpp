@@ -36,24 +36,24 @@ constexpr Matrix transpose(const Matrix& m) {
     return {m.a, m.c, m.b, m.d};
 }
 
-constexpr int codeOf(const Matrix& m) {
-    for (int code = 0; code < kDirectionCount; ++code) {
+constexpr Direction codeOf(const Matrix& m) {
+    for (const Direction code : kDirections) {
         if (kMatrices[code] == m) {
             return code;
         }
     }
-    return -1;
+    return kF;
 }
 
-using Table = std::array<std::array<int, kDirectionCount>, kDirectionCount>;
+using Table = std::array<std::array<Direction, kDirectionCount>, kDirectionCount>;
 
 // The three composition tables follow from the matrices; they are built at compile time so that
 // a lookup is all that runs.
 template <typename Compose>
 constexpr Table makeTable(Compose compose) {
     Table table{};
-    for (int a = 0; a < kDirectionCount; ++a) {
-        for (int b = 0; b < kDirectionCount; ++b) {
+    for (const Direction a : kDirections) {
+        for (const Direction b : kDirections) {
             table[a][b] = codeOf(compose(kMatrices[a], kMatrices[b]));
         }
     }
@@ -67,9 +67,9 @@ constexpr Table kCombineInverse =
 constexpr Table kInverseCompose =
     makeTable([](const Matrix& a, const Matrix& b) { return multiply(transpose(a), b); });
 
-constexpr std::array<int, kDirectionCount> kInverse = [] {
-    std::array<int, kDirectionCount> inverse{};
-    for (int code = 0; code < kDirectionCount; ++code) {
+constexpr std::array<Direction, kDirectionCount> kInverse = [] {
+    std::array<Direction, kDirectionCount> inverse{};
+    for (const Direction code : kDirections) {
         inverse[code] = codeOf(transpose(kMatrices[code]));
     }
     return inverse;
@@ -79,13 +79,13 @@ static_assert(kCombine[kL][kL] == kB && kInverse[kL] == kR && kInverse[kRx] == k
 
 }  // namespace
 
-std::string_view directionWord(int code) {
-    assert(code >= 0 && code < kDirectionCount);
+std::string_view directionWord(Direction code) {
+    assert(code < kDirectionCount);
     return kWords[code];
 }
 
-std::optional<int> parseDirectionWord(std::string_view word) {
-    for (int code = 0; code < kDirectionCount; ++code) {
+std::optional<Direction> parseDirectionWord(std::string_view word) {
+    for (const Direction code : kDirections) {
         if (kWords[code] == word) {
             return code;
         }
@@ -93,7 +93,7 @@ std::optional<int> parseDirectionWord(std::string_view word) {
     return std::nullopt;
 }
 
-Offset turnOffset(int code, std::int32_t x, std::int32_t y) {
+Offset turnOffset(Direction code, std::int32_t x, std::int32_t y) {
     switch (code) {
         case kF:
             return {x, y};
@@ -116,16 +116,16 @@ Offset turnOffset(int code, std::int32_t x, std::int32_t y) {
     }
 }
 
-int inverseDir(int code) {
+Direction inverseDir(Direction code) {
     return kInverse[code];
 }
-int combineDir(int a, int b) {
+Direction combineDir(Direction a, Direction b) {
     return kCombine[a][b];
 }
-int combineDirInverse(int a, int b) {
+Direction combineDirInverse(Direction a, Direction b) {
     return kCombineInverse[a][b];
 }
-int inverseCompose(int a, int b) {
+Direction inverseCompose(Direction a, Direction b) {
     return kInverseCompose[a][b];
 }
 

@@ -5,13 +5,15 @@
 // downwards, as in RLE images.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
 namespace trelkan {
 
-enum DirectionCode : int {
+// The eight codes. Unsigned, so that tables indexed by a direction need no conversion.
+enum Direction : std::uint8_t {
     kF = 0,
     kFx = 1,
     kL = 2,
@@ -23,6 +25,15 @@ enum DirectionCode : int {
 };
 
 inline constexpr int kDirectionCount = 8;
+
+// Every direction, in code order, for loops over them.
+inline constexpr std::array<Direction, kDirectionCount> kDirections = {kF, kFx, kL, kLx,
+                                                                       kB, kBx, kR, kRx};
+
+// The direction of a code from 0 to 7.
+constexpr Direction directionOf(int code) {
+    return static_cast<Direction>(code & 7);
+}
 
 struct Offset {
     std::int32_t x = 0;
@@ -43,21 +54,21 @@ constexpr std::int32_t wrapSub(std::int32_t a, std::int32_t b) {
 }
 
 // The word of a code ("F", "Fx", ...), and the code of a word; words are case-sensitive.
-std::string_view directionWord(int code);
-std::optional<int> parseDirectionWord(std::string_view word);
+std::string_view directionWord(Direction code);
+std::optional<Direction> parseDirectionWord(std::string_view word);
 
 // T(code) applied to (x, y): F (x, y), Fx (x, -y), L (y, -x), Lx (-y, -x), B (-x, -y),
 // Bx (-x, y), R (-y, x), Rx (y, x).
-Offset turnOffset(int code, std::int32_t x, std::int32_t y);
+Offset turnOffset(Direction code, std::int32_t x, std::int32_t y);
 
 // The code of T(code)^-1. Every code is its own inverse except L and R.
-int inverseDir(int code);
+Direction inverseDir(Direction code);
 
 // code(T(a) o T(b)): a thing that turns by b, put down in orientation a, ends up facing this.
-int combineDir(int a, int b);
+Direction combineDir(Direction a, Direction b);
 // code(T(a) o T(b)^-1).
-int combineDirInverse(int a, int b);
+Direction combineDirInverse(Direction a, Direction b);
 // code(T(a)^-1 o T(b)): orientation b as seen from orientation a.
-int inverseCompose(int a, int b);
+Direction inverseCompose(Direction a, Direction b);
 
 }  // namespace trelkan

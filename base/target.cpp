@@ -6,7 +6,7 @@
 
 namespace trelkan {
 
-Target::Target(std::int32_t dx, std::int32_t dy, std::int32_t dt, int dir, int inDir,
+Target::Target(std::int32_t dx, std::int32_t dy, std::int32_t dt, Direction dir, Direction inDir,
                std::string label)
     : dx(dx),
       dy(dy),
@@ -18,7 +18,7 @@ Target::Target(std::int32_t dx, std::int32_t dy, std::int32_t dt, int dir, int i
 
 SignalState Target::startState() const {
     // Undo the turn, then step back by the displacement: T(dir)^-1 applied to (-dx, -dy).
-    const int back = inverseDir(dir);
+    const Direction back = inverseDir(dir);
     const Offset position = turnOffset(back, wrapNeg(dx), wrapNeg(dy));
     return {position.x, position.y, back};
 }

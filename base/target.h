@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "base/direction.h"
+
 namespace trelkan {
 
 // A signal at a cell, facing a direction.
 struct SignalState {
     std::int32_t x = 0;
     std::int32_t y = 0;
-    int dir = 0;
+    Direction dir = kF;
     friend bool operator==(const SignalState&, const SignalState&) = default;
 };
 
@@ -19,15 +21,15 @@ struct Target {
     std::int32_t dx = 0;
     std::int32_t dy = 0;
     std::int32_t dt = 0;
-    int dir = 0;
+    Direction dir = kF;
     // Direction of the start point of a script target; results are re-expressed from it.
-    int inDir = 0;
+    Direction inDir = kF;
     // No displacement and no turn: the chains of this target are closed loops.
     bool isLoop = false;
     // Appended to every result line of this target; empty for targets of -d.
     std::string label;
 
-    Target(std::int32_t dx, std::int32_t dy, std::int32_t dt, int dir, int inDir,
+    Target(std::int32_t dx, std::int32_t dy, std::int32_t dt, Direction dir, Direction inDir,
            std::string label);
 
     // The state from which a chain with this displacement and turn ends at (0, 0, F). The chain

@@ -4,15 +4,15 @@
 
 namespace trelkan {
 
-void TargetSet::add(std::int32_t dx, std::int32_t dy, std::int32_t dt, int dir) {
+void TargetSet::add(std::int32_t dx, std::int32_t dy, std::int32_t dt, Direction dir) {
     if (dt < 1) {
         return;
     }
     insert(Target(dx, dy, dt, dir, kF, std::string()));
 }
 
-void TargetSet::addExtended(std::int32_t x1, std::int32_t y1, std::int32_t t1, int d1,
-                            std::int32_t x2, std::int32_t y2, std::int32_t t2, int d2,
+void TargetSet::addExtended(std::int32_t x1, std::int32_t y1, std::int32_t t1, Direction d1,
+                            std::int32_t x2, std::int32_t y2, std::int32_t t2, Direction d2,
                             std::string label) {
     // Script values wrap, so the delay and the displacement wrap as well.
     const std::int32_t dt = wrapSub(t2, t1);

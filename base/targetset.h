@@ -14,11 +14,12 @@ class TargetSet {
     // A target of -d: the output dt generations after the input, at (dx, dy), facing dir. A
     // target with dt below 1 is dropped silently; one equal in dt, dx, dy and dir to a target
     // already held is discarded.
-    void add(std::int32_t dx, std::int32_t dy, std::int32_t dt, int dir);
+    void add(std::int32_t dx, std::int32_t dy, std::int32_t dt, Direction dir);
     // A target of a script: from the start point (x1, y1, t1, d1) to the end point; its delay
     // and displacement wrap as the script's values do.
-    void addExtended(std::int32_t x1, std::int32_t y1, std::int32_t t1, int d1, std::int32_t x2,
-                     std::int32_t y2, std::int32_t t2, int d2, std::string label);
+    void addExtended(std::int32_t x1, std::int32_t y1, std::int32_t t1, Direction d1,
+                     std::int32_t x2, std::int32_t y2, std::int32_t t2, Direction d2,
+                     std::string label);
 
     struct Acceptance {
         std::int64_t kept = 0;

@@ -43,7 +43,7 @@ std::shared_ptr<const CellMap> usageAround(std::mt19937& random, std::int32_t dx
 
 std::unique_ptr<ComponentRegister> conduitCatalogue(bool buildCaches) {
     struct Shape {
-        int dir;
+        Direction dir;
         std::int32_t dx;
         std::int32_t dy;
     };

@@ -19,7 +19,7 @@ std::vector<SignalState> randomStates(std::size_t count, unsigned seed) {
     std::uniform_int_distribution<int> dir(0, 7);
     std::vector<SignalState> states(count);
     for (SignalState& s : states) {
-        s = {2 * half(random), y(random), dir(random)};
+        s = {2 * half(random), y(random), directionOf(dir(random))};
     }
     return states;
 }

@@ -5,11 +5,12 @@
 namespace trelkan {
 
 BasicComponent::BasicComponent(ComponentRegister* owner, std::int32_t index, std::string name,
-                               int direction, std::int32_t dx, std::int32_t dy, std::int32_t dt)
+                               Direction direction, std::int32_t dx, std::int32_t dy,
+                               std::int32_t dt)
     : m_register(owner), m_index(index), m_dt(dt), m_name(std::move(name)) {
     // Seen from the output (facing F), the input lies at T(d)^-1 (-dx, -dy).
     const Offset back = turnOffset(inverseDir(direction), wrapNeg(dx), wrapNeg(dy));
-    for (int o = 0; o < kDirectionCount; ++o) {
+    for (const Direction o : kDirections) {
         const Offset out = turnOffset(o, dx, dy);
         m_outDX[o] = out.x;
         m_outDY[o] = out.y;
@@ -33,7 +34,7 @@ void BasicComponent::prepare(std::int32_t period, std::int32_t compression) {
     m_activeCount = static_cast<std::int32_t>(m_variantList.size());
     // The common box is taken now, over the variants active at this period and compression;
     // variants removed later for want of neighbours leave it as it is.
-    for (int o = 0; o < kDirectionCount; ++o) {
+    for (const Direction o : kDirections) {
         if (m_variantList.empty()) {
             m_bounds[kMinX][o] = m_bounds[kMaxX][o] = m_bounds[kMinY][o] = m_bounds[kMaxY][o] = 0;
             continue;

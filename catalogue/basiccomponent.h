@@ -20,8 +20,8 @@ class ComponentRegister;
 class BasicComponent {
   public:
     // direction, dx and dy describe the output for an input facing F.
-    BasicComponent(ComponentRegister* owner, std::int32_t index, std::string name, int direction,
-                   std::int32_t dx, std::int32_t dy, std::int32_t dt);
+    BasicComponent(ComponentRegister* owner, std::int32_t index, std::string name,
+                   Direction direction, std::int32_t dx, std::int32_t dy, std::int32_t dt);
     virtual ~BasicComponent();
     BasicComponent(const BasicComponent&) = delete;
     BasicComponent& operator=(const BasicComponent&) = delete;
@@ -32,20 +32,24 @@ class BasicComponent {
     std::int32_t dt() const { return m_dt; }
 
     // The output's offset from the input, and its direction, for an input facing o.
-    Offset outOffset(int o) const { return {m_outDX[o], m_outDY[o]}; }
-    int outDir(int o) const { return m_outDir[o]; }
+    Offset outOffset(Direction o) const { return {m_outDX[o], m_outDY[o]}; }
+    Direction outDir(Direction o) const { return m_outDir[o]; }
     // The input's offset from the output, and its direction, for an output facing o.
-    Offset backOffset(int o) const { return {m_backDX[o], m_backDY[o]}; }
-    int backDir(int o) const { return m_backDir[o]; }
+    Offset backOffset(Direction o) const { return {m_backDX[o], m_backDY[o]}; }
+    Direction backDir(Direction o) const { return m_backDir[o]; }
 
     // All variants, in file order.
     std::int32_t variantCount() const { return static_cast<std::int32_t>(m_variants.size()); }
-    ComponentVariant& variant(std::int32_t i) const { return *m_variants[i]; }
+    ComponentVariant& variant(std::int32_t i) const {
+        return *m_variants[static_cast<std::size_t>(i)];
+    }
     ComponentVariant& addVariant(std::unique_ptr<ComponentVariant> variant);
 
     // The variants active in the current run, in file order.
     std::int32_t activeCount() const { return m_activeCount; }
-    ComponentVariant& activeVariant(std::int32_t i) const { return *m_variantList[i]; }
+    ComponentVariant& activeVariant(std::int32_t i) const {
+        return *m_variantList[static_cast<std::size_t>(i)];
+    }
 
     // Rebuilds the list of active variants for a run and the box common to them.
     void prepare(std::int32_t period, std::int32_t compression);
@@ -53,7 +57,7 @@ class BasicComponent {
     void removeActiveVariant(ComponentVariant& variant);
 
     // The box common to all active variants in orientation o.
-    Box bounds(int o) const {
+    Box bounds(Direction o) const {
         return {m_bounds[kMinX][o], m_bounds[kMaxX][o], m_bounds[kMinY][o], m_bounds[kMaxY][o]};
     }
 
@@ -66,10 +70,10 @@ class BasicComponent {
     std::int32_t m_dt;
     PerOrientation m_outDX{};
     PerOrientation m_outDY{};
-    std::array<int, kDirectionCount> m_outDir{};
+    std::array<Direction, kDirectionCount> m_outDir{};
     PerOrientation m_backDX{};
     PerOrientation m_backDY{};
-    std::array<int, kDirectionCount> m_backDir{};
+    std::array<Direction, kDirectionCount> m_backDir{};
     std::string m_name;
     std::deque<std::unique_ptr<ComponentVariant>> m_variants;
     std::vector<ComponentVariant*> m_variantList;

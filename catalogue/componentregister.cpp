@@ -150,8 +150,8 @@ bool ComponentRegister::readComponentSection() {
     }
 }
 
-BasicComponent& ComponentRegister::addComponent(std::string name, int direction, std::int32_t dx,
-                                                std::int32_t dy, std::int32_t dt) {
+BasicComponent& ComponentRegister::addComponent(std::string name, Direction direction,
+                                                std::int32_t dx, std::int32_t dy, std::int32_t dt) {
     assert(findComponent(name, true) == nullptr);
     m_components.push_back(std::make_unique<BasicComponent>(this, m_componentCount, std::move(name),
                                                             direction, dx, dy, dt));
@@ -387,7 +387,7 @@ BasicComponent* ComponentRegister::parseComponent() {
         say("Missing direction\n");
         return nullptr;
     }
-    const std::optional<int> direction = parseDirectionWord(*word);
+    const std::optional<Direction> direction = parseDirectionWord(*word);
     if (!direction) {
         say(formatMessage("Unrecognized direction: %s\n", asString(*word).c_str()));
         return nullptr;

@@ -74,12 +74,16 @@ class ComponentRegister {
     std::int32_t variantCount() const { return m_variantCount; }
     std::int32_t maxVariants() const { return m_maxVariants; }
     std::int32_t completeDepth() const { return m_completeDepth; }
-    BasicComponent& component(std::int32_t index) const { return *m_componentList[index]; }
-    ComponentVariant& variant(std::int32_t index) const { return *m_variantList[index]; }
+    BasicComponent& component(std::int32_t index) const {
+        return *m_componentList[static_cast<std::size_t>(index)];
+    }
+    ComponentVariant& variant(std::int32_t index) const {
+        return *m_variantList[static_cast<std::size_t>(index)];
+    }
 
     // Building a catalogue. The file loader goes through these too.
-    BasicComponent& addComponent(std::string name, int direction, std::int32_t dx, std::int32_t dy,
-                                 std::int32_t dt);
+    BasicComponent& addComponent(std::string name, Direction direction, std::int32_t dx,
+                                 std::int32_t dy, std::int32_t dt);
     ComponentVariant& addVariant(BasicComponent& component, std::string name, std::int32_t period,
                                  std::int32_t maxCompression, std::int32_t minCompression,
                                  VariantType type, std::shared_ptr<const CellMap> imageMap,

@@ -24,7 +24,7 @@ bool typesAllowSuccession(const ComponentVariant& first, const ComponentVariant&
 bool fitsEndToEnd(ComponentVariant& first, const BasicComponent& firstComponent,
                   ComponentVariant& second) {
     const Offset out = firstComponent.outOffset(kF);
-    const int dir = firstComponent.outDir(kF);
+    const Direction dir = firstComponent.outDir(kF);
     if (first.index() >= second.index()) {
         return first.isCompatible(out.x, out.y, dir, second);
     }

@@ -57,7 +57,7 @@ ComponentVariant::ComponentVariant(std::string name, std::int32_t index,
     // The loader keeps the period positive, so the remainder in updateActivity is always defined.
     assert(m_period >= 1);
     const Box bounds = m_imageMap->getBounds();
-    for (int o = 0; o < kDirectionCount; ++o) {
+    for (const Direction o : kDirections) {
         const Box turned = transformBox(0, 0, o, bounds);
         m_minX[o] = turned.minX;
         m_maxX[o] = turned.maxX;
@@ -87,14 +87,14 @@ void ComponentVariant::prepareCheckCache() {
     m_cacheReady = true;
 }
 
-bool ComponentVariant::isCompatible(std::int32_t dx, std::int32_t dy, int o,
+bool ComponentVariant::isCompatible(std::int32_t dx, std::int32_t dy, Direction o,
                                     const ComponentVariant& other) {
     assert(o >= 0 && o < kDirectionCount);
     if (!m_cacheReady) {
         return cellsAreCompatible(dx, dy, o, other);
     }
     assert(other.m_index >= 0 && other.m_index <= m_index);
-    CheckCacheRecord& record = m_checkCache[o][other.m_index];
+    CheckCacheRecord& record = m_checkCache[o][static_cast<std::size_t>(other.m_index)];
     if (!record.array) {
         openWindow(record, box(kF), other.box(o));
     }
@@ -112,7 +112,7 @@ bool ComponentVariant::isCompatible(std::int32_t dx, std::int32_t dy, int o,
     return verdict == CheckCacheRecord::kCompatible;
 }
 
-bool ComponentVariant::cellsAreCompatible(std::int32_t dx, std::int32_t dy, int o,
+bool ComponentVariant::cellsAreCompatible(std::int32_t dx, std::int32_t dy, Direction o,
                                           const ComponentVariant& other) const {
     // Only cells inside both image boxes are examined: the other box, turned and moved, clipped
     // to this one. The moved edges may lie beyond the 32-bit range; the clipped ones do not.
@@ -146,7 +146,7 @@ bool ComponentVariant::cellsAreCompatible(std::int32_t dx, std::int32_t dy, int 
     return true;
 }
 
-Box transformBox(std::int32_t px, std::int32_t py, int o, const Box& box) {
+Box transformBox(std::int32_t px, std::int32_t py, Direction o, const Box& box) {
     // Written out per orientation rather than by turning two corners: an empty box (least edge
     // above greatest) must stay empty.
     const auto [minX, maxX, minY, maxY] = box;
@@ -183,8 +183,8 @@ Box transformBox(std::int32_t px, std::int32_t py, int o, const Box& box) {
             wrapAdd(turned.maxY, py)};
 }
 
-Offset toLocal(std::int32_t px, std::int32_t py, int o, std::int32_t x, std::int32_t y) {
-    if (o < 0 || o >= kDirectionCount) {
+Offset toLocal(std::int32_t px, std::int32_t py, Direction o, std::int32_t x, std::int32_t y) {
+    if (o >= kDirectionCount) {
         return {x, y};
     }
     // Undo the move, then the turn.

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "base/box.h"
-#include "catalogue/cellmap.h"
 #include "base/direction.h"
+#include "catalogue/cellmap.h"
 
 namespace trelkan {
 
@@ -56,7 +56,7 @@ class ComponentVariant {
     bool isCacheReady() const { return m_cacheReady; }
 
     // The box of the image map turned by orientation o about the variant's origin.
-    Box box(int o) const { return {m_minX[o], m_maxX[o], m_minY[o], m_maxY[o]}; }
+    Box box(Direction o) const { return {m_minX[o], m_maxX[o], m_minY[o], m_maxY[o]}; }
 
     // Active when the period is 0 or a multiple of the variant's period, and the compression is 0
     // or at least the maximum compression value and (unless the minimum compression value is 0)
@@ -71,13 +71,13 @@ class ComponentVariant {
     // frame and turned by o, shares no cell with this variant's usage map. Only cells inside both
     // image boxes count. other must not have a larger index than this variant: the cache holds
     // one record per variant up to this one.
-    bool isCompatible(std::int32_t dx, std::int32_t dy, int o, const ComponentVariant& other);
+    bool isCompatible(std::int32_t dx, std::int32_t dy, Direction o, const ComponentVariant& other);
 
     bool isUsageCell(std::int32_t x, std::int32_t y) const { return m_usageMap->getCell(x, y); }
     bool isImageCell(std::int32_t x, std::int32_t y) const { return m_imageMap->getCell(x, y); }
 
   private:
-    bool cellsAreCompatible(std::int32_t dx, std::int32_t dy, int o,
+    bool cellsAreCompatible(std::int32_t dx, std::int32_t dy, Direction o,
                             const ComponentVariant& other) const;
 
     std::string m_name;
@@ -102,10 +102,10 @@ class ComponentVariant {
 };
 
 // The box turned by o and moved by (px, py).
-Box transformBox(std::int32_t px, std::int32_t py, int o, const Box& box);
+Box transformBox(std::int32_t px, std::int32_t py, Direction o, const Box& box);
 
 // The coordinates of the global point (x, y) in the frame of an object put down at (px, py) with
 // orientation o.
-Offset toLocal(std::int32_t px, std::int32_t py, int o, std::int32_t x, std::int32_t y);
+Offset toLocal(std::int32_t px, std::int32_t py, Direction o, std::int32_t x, std::int32_t y);
 
 }  // namespace trelkan

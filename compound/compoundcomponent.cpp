@@ -31,7 +31,7 @@ void CompoundComponent::clear() {
     setEnd(0, 0, kF);
 }
 
-void CompoundComponent::setEnd(std::int32_t x, std::int32_t y, int dir) {
+void CompoundComponent::setEnd(std::int32_t x, std::int32_t y, Direction dir) {
     m_endX = x;
     m_endY = y;
     m_endDir = dir;
@@ -50,7 +50,7 @@ void CompoundComponent::removeLast() {
     setEnd(place.x(), place.y(), place.dir());
 }
 
-void CompoundComponent::start(std::int32_t x, std::int32_t y, int dir,
+void CompoundComponent::start(std::int32_t x, std::int32_t y, Direction dir,
                               const BasicComponent& component, ComponentVariant* variant) {
     setEnd(x, y, dir);
     appendWithVariant(component, variant);
@@ -62,7 +62,7 @@ void CompoundComponent::appendWithVariant(const BasicComponent& component,
     m_list[static_cast<std::size_t>(m_count - 1)].setVariant(variant);
 }
 
-std::unique_ptr<CompoundComponent> CompoundComponent::copyAt(int dir) const {
+std::unique_ptr<CompoundComponent> CompoundComponent::copyAt(Direction dir) const {
     auto copy = std::make_unique<CompoundComponent>(m_capacity, m_maxVariants, 0, m_string);
     for (std::int32_t i = 0; i < m_count; ++i) {
         const ShiftedComponent& place = m_list[static_cast<std::size_t>(i)];

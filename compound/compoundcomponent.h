@@ -40,7 +40,7 @@ class CompoundComponent {
     bool openEnd() const { return m_openEnd; }
 
     // A copy without solver storage that starts at the origin with input direction dir.
-    virtual std::unique_ptr<CompoundComponent> copyAt(int dir) const;
+    virtual std::unique_ptr<CompoundComponent> copyAt(Direction dir) const;
 
     // Some place's chosen variant has a live cell at (x, y).
     virtual bool isCell(std::int32_t x, std::int32_t y) const;
@@ -56,8 +56,8 @@ class CompoundComponent {
     void clear();
     void append(const BasicComponent& component);
     void removeLast();
-    void setEnd(std::int32_t x, std::int32_t y, int dir);
-    void start(std::int32_t x, std::int32_t y, int dir, const BasicComponent& component,
+    void setEnd(std::int32_t x, std::int32_t y, Direction dir);
+    void start(std::int32_t x, std::int32_t y, Direction dir, const BasicComponent& component,
                ComponentVariant* variant);
     void appendWithVariant(const BasicComponent& component, ComponentVariant* variant);
 
@@ -82,7 +82,7 @@ class CompoundComponent {
     }
     std::int32_t endX() const { return m_endX; }
     std::int32_t endY() const { return m_endY; }
-    int endDir() const { return m_endDir; }
+    Direction endDir() const { return m_endDir; }
     const std::string& text() const { return m_string; }
     void setText(std::string text) { m_string = std::move(text); }
 
@@ -149,7 +149,7 @@ class CompoundComponent {
     std::int32_t m_area = -1;
     std::int32_t m_endX = 0;
     std::int32_t m_endY = 0;
-    int m_endDir = 0;
+    Direction m_endDir = kF;
     // Written at the end of the printed form: a result's target label.
     std::string m_string;
     std::vector<VariantSlot> m_variantVector;

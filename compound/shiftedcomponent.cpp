@@ -12,7 +12,7 @@ void ShiftedComponent::init(std::int32_t capacity) {
 }
 
 void ShiftedComponent::place(const BasicComponent& component, std::int32_t x, std::int32_t y,
-                             int dir) {
+                             Direction dir) {
     m_component = &component;
     m_x = x;
     m_y = y;
@@ -94,7 +94,7 @@ bool ShiftedComponent::isCompatibleWith(const ShiftedComponent& other) const {
     assert(m_variant != nullptr && other.m_variant != nullptr);
     const ShiftedComponent& asker = m_variant->index() < other.m_variant->index() ? other : *this;
     const ShiftedComponent& placed = &asker == this ? other : *this;
-    const int o = inverseCompose(asker.m_dir, placed.m_dir);
+    const Direction o = inverseCompose(asker.m_dir, placed.m_dir);
     const Offset local = toLocal(asker.m_x, asker.m_y, asker.m_dir, placed.m_x, placed.m_y);
     return asker.m_variant->isCompatible(local.x, local.y, o, *placed.m_variant);
 }

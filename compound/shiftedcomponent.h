@@ -25,7 +25,7 @@ class ShiftedComponent {
     void init(std::int32_t capacity);
 
     // Puts the component's input at (x, y) facing dir. The chosen variant stays as it was.
-    void place(const BasicComponent& component, std::int32_t x, std::int32_t y, int dir);
+    void place(const BasicComponent& component, std::int32_t x, std::int32_t y, Direction dir);
 
     // The active variants of the component that may follow some active variant of prev (when
     // given) and be followed by some active variant of next (when given), in list order.
@@ -38,10 +38,10 @@ class ShiftedComponent {
 
     std::int32_t x() const { return m_x; }
     std::int32_t y() const { return m_y; }
-    int dir() const { return m_dir; }
+    Direction dir() const { return m_dir; }
     std::int32_t outX() const { return m_outX; }
     std::int32_t outY() const { return m_outY; }
-    int outDir() const { return m_outDir; }
+    Direction outDir() const { return m_outDir; }
     const BasicComponent* component() const { return m_component; }
     ComponentVariant* variant() const { return m_variant; }
     std::int32_t variantCount() const { return m_variantCount; }
@@ -70,8 +70,8 @@ class ShiftedComponent {
     std::int32_t m_y = 0;
     std::int32_t m_outX = 0;
     std::int32_t m_outY = 0;
-    int m_dir = 0;
-    int m_outDir = 0;
+    Direction m_dir = kF;
+    Direction m_outDir = kF;
     const BasicComponent* m_component = nullptr;
     ComponentVariant* m_variant = nullptr;
     std::vector<ComponentVariant*> m_variantList;

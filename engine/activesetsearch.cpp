@@ -9,10 +9,10 @@
 namespace trelkan {
 namespace {
 
-bool isMirror(int dir) {
+bool isMirror(Direction dir) {
     return dir == kFx || dir == kLx || dir == kBx || dir == kRx;
 }
-bool isQuarterTurn(int dir) {
+bool isQuarterTurn(Direction dir) {
     return dir == kL || dir == kLx || dir == kR || dir == kRx;
 }
 
@@ -50,7 +50,7 @@ void ActiveSetSearch::buildCompletions() {
         return;
     }
     m_largestDelay = largest;
-    m_completions.assign(static_cast<std::size_t>((n + 1) * (largest + 1) * 4), 0);
+    m_completions.assign((n + 1) * (static_cast<std::size_t>(largest) + 1) * 4, 0);
     m_completions[completionIndex(n, 0, 0, 0)] = 1;
     for (std::size_t pos = n; pos-- > 0;) {
         const std::int64_t delay = components[pos]->dt();

@@ -398,7 +398,7 @@ bool PointSet::seekSetBit(const std::uint32_t* words, std::int32_t word, std::ui
 SignalState PointSet::walkState(std::uint32_t key) const {
     assert(key < static_cast<std::uint32_t>(kBitmapCapacity));
     return {m_walk.baseX + static_cast<std::int32_t>(key % 256),
-            m_walk.baseY + static_cast<std::int32_t>(key / 256), m_walk.direction};
+            m_walk.baseY + static_cast<std::int32_t>(key / 256), directionOf(m_walk.direction)};
 }
 
 }  // namespace trelkan

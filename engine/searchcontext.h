@@ -49,7 +49,7 @@ class SearchContext {
 
     // Hands a result to the sink, and takes up the bound it leaves; false when the search must
     // stop.
-    bool report(CompoundComponent& chain, int inDir) {
+    bool report(CompoundComponent& chain, Direction inDir) {
         ++m_statistics.results;
         const bool goOn = m_sink.foundChain(chain, inDir, m_setNumber);
         m_areaBound = m_sink.areaBound();

@@ -44,7 +44,7 @@ class SetOrdering {
         // The signal after this level's component.
         std::int32_t x = 0;
         std::int32_t y = 0;
-        int dir = 0;
+        Direction dir = kF;
         // The record this level uses or tries; the record count means none is left.
         std::int32_t record = 0;
     };

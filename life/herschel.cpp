@@ -33,7 +33,7 @@ constexpr std::array<CellOffset, 12> kPredecessor = {{{-3, -3},
 
 template <std::size_t N>
 std::vector<LifeCell> placed(const std::array<CellOffset, N>& shape, std::int32_t x, std::int32_t y,
-                             int dir) {
+                             Direction dir) {
     std::vector<LifeCell> cells;
     for (const CellOffset& offset : shape) {
         const Offset turned = turnOffset(dir, offset.x, offset.y);
@@ -45,11 +45,11 @@ std::vector<LifeCell> placed(const std::array<CellOffset, N>& shape, std::int32_
 
 }  // namespace
 
-std::vector<LifeCell> herschelCells(std::int32_t x, std::int32_t y, int dir) {
+std::vector<LifeCell> herschelCells(std::int32_t x, std::int32_t y, Direction dir) {
     return placed(kHerschel, x, y, dir);
 }
 
-std::vector<LifeCell> predecessorCells(std::int32_t x, std::int32_t y, int dir) {
+std::vector<LifeCell> predecessorCells(std::int32_t x, std::int32_t y, Direction dir) {
     return placed(kPredecessor, x, y, dir);
 }
 

@@ -10,15 +10,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/direction.h"
 #include "life/lifegrid.h"
 
 namespace trelkan {
 
 // The seven cells of a Herschel at (x, y) facing dir.
-std::vector<LifeCell> herschelCells(std::int32_t x, std::int32_t y, int dir);
+std::vector<LifeCell> herschelCells(std::int32_t x, std::int32_t y, Direction dir);
 
 // The predecessor that becomes the Herschel at (x, y) facing dir four generations later.
-std::vector<LifeCell> predecessorCells(std::int32_t x, std::int32_t y, int dir);
+std::vector<LifeCell> predecessorCells(std::int32_t x, std::int32_t y, Direction dir);
 
 // The generations from a predecessor to its Herschel.
 inline constexpr int kPredecessorLead = 4;
@@ -28,7 +29,7 @@ inline constexpr int kPredecessorLead = 4;
 bool hasIsolated(const LifeGrid& grid, const std::vector<LifeCell>& pattern,
                  const std::vector<LifeCell>& allowed = {});
 
-inline bool hasHerschel(const LifeGrid& grid, std::int32_t x, std::int32_t y, int dir) {
+inline bool hasHerschel(const LifeGrid& grid, std::int32_t x, std::int32_t y, Direction dir) {
     return hasIsolated(grid, herschelCells(x, y, dir));
 }
 

@@ -157,7 +157,7 @@ class CommandLineReader {
             fail("Missing DIR argument for -d switch\n");
             return;
         }
-        if (const std::optional<int> dir = parseDirectionWord(*word)) {
+        if (const std::optional<Direction> dir = parseDirectionWord(*word)) {
             s.dir = *dir;
         } else {
             fail("Invalid DIR argument for -d switch\n");

@@ -33,7 +33,7 @@ struct RunSettings {
     std::int32_t dx = 0;
     std::int32_t dy = 0;
     std::int32_t dt = 0;
-    int dir = kF;
+    Direction dir = kF;
     bool sortResults = false;
     bool mapMode = false;
     bool patternOutput = false;

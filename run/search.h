@@ -58,7 +58,7 @@ class Search final : public SearchSink {
     // What the engine reports. A chain that meets a target is printed at once, then drawn at once
     // or kept for the sorted report; the engine has checked the cell limit and, for loops, the
     // loop tests. Keeping the smallest results lowers the area bound.
-    bool foundChain(CompoundComponent& chain, int inDir, std::int32_t setNumber) override;
+    bool foundChain(CompoundComponent& chain, Direction inDir, std::int32_t setNumber) override;
     std::int32_t areaBound() const override { return m_maxCells; }
     void progress(std::string_view line) override;
     const std::atomic<bool>& running() const override { return m_keepSearching; }

@@ -31,7 +31,7 @@ void Search::drawResult(const CompoundComponent& result) {
     }
 }
 
-bool Search::foundChain(CompoundComponent& chain, int inDir, std::int32_t setNumber) {
+bool Search::foundChain(CompoundComponent& chain, Direction inDir, std::int32_t setNumber) {
     // The chain changes between results; its area must be that of the present places.
     chain.resetArea();
     printResultLine(chain, setNumber);

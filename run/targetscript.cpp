@@ -67,7 +67,7 @@ struct Point {
     std::int32_t x = 0;
     std::int32_t y = 0;
     std::int32_t t = 0;
-    int dir = kF;
+    Direction dir = kF;
 };
 
 struct PointPair {
@@ -141,7 +141,7 @@ class ScriptParser {
     };
 
     void presetVariable(char letter, std::int32_t value) {
-        m_variables[letter - 'a'] = {value, value, value};
+        m_variables[static_cast<std::size_t>(letter - 'a')] = {value, value, value};
     }
 
     bool atEnd() const { return m_pos >= m_text.size(); }
@@ -218,7 +218,7 @@ class ScriptParser {
             }
         }
         const auto [lower, upper] = std::minmax(*first, *second);
-        m_variables[*index] = {lower, lower, upper};
+        m_variables[static_cast<std::size_t>(*index)] = {lower, lower, upper};
         return true;
     }
 
@@ -251,7 +251,7 @@ class ScriptParser {
 
     // direction time "[" x "," y "]".
     std::optional<Point> parsePoint() {
-        const std::optional<int> dir = parseDirection();
+        const std::optional<Direction> dir = parseDirection();
         if (!dir) {
             return std::nullopt;
         }
@@ -271,12 +271,12 @@ class ScriptParser {
     }
 
     // "F", "L", "B" or "R", upper case only, and an optional lower-case "x" for the mirror image.
-    std::optional<int> parseDirection() {
+    std::optional<Direction> parseDirection() {
         static constexpr std::array<std::pair<char, int>, 4> kTurns = {
             {{'F', kF}, {'L', kL}, {'B', kB}, {'R', kR}}};
         for (const auto& [letter, code] : kTurns) {
             if (accept(letter)) {
-                return accept('x') ? code + 1 : code;
+                return directionOf(accept('x') ? code + 1 : code);
             }
         }
         return std::nullopt;
@@ -346,7 +346,7 @@ class ScriptParser {
             return std::nullopt;
         }
         ++m_pos;
-        return m_variables[*index].value;
+        return m_variables[static_cast<std::size_t>(*index)].value;
     }
 
     // "(" expression ")" or "-" factor; the caller has seen the "(" or "-".
@@ -382,7 +382,7 @@ class ScriptParser {
     std::string label() const {
         std::string text;
         for (int i = 0; i < kVariableCount; ++i) {
-            const Variable& v = m_variables[i];
+            const Variable& v = m_variables[static_cast<std::size_t>(i)];
             if (v.value == 0 && v.lower == v.upper) {
                 continue;
             }

@@ -34,7 +34,7 @@ constexpr Table kInverseComposeTable = {{
 
 TEST(Direction, WordsAreExactAndCaseSensitive) {
     const char* words[] = {"F", "Fx", "L", "Lx", "B", "Bx", "R", "Rx"};
-    for (int code = 0; code < kDirectionCount; ++code) {
+    for (const Direction code : kDirections) {
         EXPECT_EQ(parseDirectionWord(words[code]), code);
         EXPECT_EQ(directionWord(code), words[code]);
     }
@@ -48,7 +48,7 @@ TEST(Direction, TurnOffsetMapsTheUnitVectors) {
         {{1, 0}, {1, 0}, {0, -1}, {0, -1}, {-1, 0}, {-1, 0}, {0, 1}, {0, 1}}};
     const std::array<Offset, 8> imageOfY = {
         {{0, 1}, {0, -1}, {1, 0}, {-1, 0}, {0, -1}, {0, 1}, {-1, 0}, {1, 0}}};
-    for (int code = 0; code < kDirectionCount; ++code) {
+    for (const Direction code : kDirections) {
         EXPECT_EQ(turnOffset(code, 1, 0), imageOfX[code]) << code;
         EXPECT_EQ(turnOffset(code, 0, 1), imageOfY[code]) << code;
     }
@@ -56,11 +56,11 @@ TEST(Direction, TurnOffsetMapsTheUnitVectors) {
 
 TEST(Direction, TablesAgreeWithTheirDefinitions) {
     const Offset probe{3, 7};
-    for (int a = 0; a < kDirectionCount; ++a) {
+    for (const Direction a : kDirections) {
         const Offset back = turnOffset(inverseDir(a), turnOffset(a, probe.x, probe.y).x,
                                        turnOffset(a, probe.x, probe.y).y);
         EXPECT_EQ(back, probe) << "inverse of " << a;
-        for (int b = 0; b < kDirectionCount; ++b) {
+        for (const Direction b : kDirections) {
             EXPECT_EQ(combineDir(a, b), kCombineDirTable[a][b]) << a << "," << b;
             EXPECT_EQ(inverseCompose(a, b), kInverseComposeTable[a][b]) << a << "," << b;
             // combineDirInverse(a, b) turned by b gives a back.

@@ -97,7 +97,7 @@ TEST(Targets, AcceptanceDropsTheTargetsOverTheLargestDelay) {
 TEST(Targets, StartStateLeadsToTheOrigin) {
     std::mt19937 random(7);
     std::uniform_int_distribution<std::int32_t> coordinate(-1000, 1000);
-    for (int dir = 0; dir < kDirectionCount; ++dir) {
+    for (const Direction dir : kDirections) {
         for (int trial = 0; trial < 50; ++trial) {
             const Target target(coordinate(random), coordinate(random), 10, dir, kF, "");
             const SignalState start = target.startState();

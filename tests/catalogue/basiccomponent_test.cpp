@@ -18,11 +18,11 @@ TEST(BasicComponent, LeftTurnInEveryOrientation) {
 // Going through a component and then back from its output must return to the input, in every
 // orientation and for every turn.
 TEST(BasicComponent, BackwardStepUndoesForwardStep) {
-    for (int direction = 0; direction < kDirectionCount; ++direction) {
+    for (const Direction direction : kDirections) {
         const BasicComponent component(nullptr, 0, "c", direction, 5, -2, 10);
-        for (int o = 0; o < kDirectionCount; ++o) {
+        for (const Direction o : kDirections) {
             const Offset out = component.outOffset(o);
-            const int outDir = component.outDir(o);
+            const Direction outDir = component.outDir(o);
             const Offset back = component.backOffset(outDir);
             EXPECT_EQ(out.x + back.x, 0) << direction << " " << o;
             EXPECT_EQ(out.y + back.y, 0) << direction << " " << o;

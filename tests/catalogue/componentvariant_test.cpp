@@ -72,7 +72,7 @@ GridMap randomMap(std::mt19937& rng, int maxSize, bool liveCorners) {
 }
 
 // The least box holding the points turned by o and moved by (px, py).
-Box hull(const std::vector<Offset>& points, int o, std::int32_t px = 0, std::int32_t py = 0) {
+Box hull(const std::vector<Offset>& points, Direction o, std::int32_t px = 0, std::int32_t py = 0) {
     Box box{kInt32Max, kInt32Min, kInt32Max, kInt32Min};
     for (const Offset& point : points) {
         const Offset turned = turnOffset(o, point.x, point.y);
@@ -95,7 +95,7 @@ struct GridVariant {
 
 // Shared usage cells, counting only cells inside both image boxes (V's in F at the origin, W's
 // turned by o and moved by (dx, dy)).
-bool bruteForceCompatible(const GridVariant& v, const GridVariant& w, int o, std::int32_t dx,
+bool bruteForceCompatible(const GridVariant& v, const GridVariant& w, Direction o, std::int32_t dx,
                           std::int32_t dy) {
     const Box vBox = hull(v.image.cells(false), kF);
     const Box wBox = hull(w.image.cells(false), o, dx, dy);
@@ -127,7 +127,7 @@ TEST(ComponentVariantBoxes, EqualTheTurnedCellsInEveryOrientation) {
         // Live corners make the live cells span the whole map rectangle.
         const GridMap image = randomMap(rng, 6, true);
         const auto variant = makeVariant(0, image, image);
-        for (int o = 0; o < kDirectionCount; ++o) {
+        for (const Direction o : kDirections) {
             EXPECT_EQ(variant->box(o), hull(image.cells(true), o)) << image.rle() << " o=" << o;
         }
     }
@@ -148,7 +148,7 @@ TEST(ComponentVariantFrames, TransformBoxAndToLocalFollowThePlacement) {
         const std::int32_t farX = any(rng);
         const std::int32_t farY = any(rng);
         const Offset local{any(rng), any(rng)};
-        for (int o = 0; o < kDirectionCount; ++o) {
+        for (const Direction o : kDirections) {
             EXPECT_EQ(transformBox(px, py, o, box), hull(corners, o, px, py)) << "o=" << o;
             const Offset turned = turnOffset(o, local.x, local.y);
             EXPECT_EQ(toLocal(farX, farY, o, wrapAdd(turned.x, farX), wrapAdd(turned.y, farY)),
@@ -157,7 +157,7 @@ TEST(ComponentVariantFrames, TransformBoxAndToLocalFollowThePlacement) {
         }
     }
     const Box box{1, 2, 3, 4};
-    for (const int o : {-1, kDirectionCount}) {
+    for (const Direction o : {static_cast<Direction>(8), static_cast<Direction>(255)}) {
         EXPECT_EQ(transformBox(10, 20, o, box), box);
         EXPECT_EQ(toLocal(10, 20, o, 5, 6), (Offset{5, 6}));
     }
@@ -217,7 +217,7 @@ TEST(ComponentVariantCompatibility, CacheAndCellTestAgreeWithBruteForce) {
 
         auto sweep = [&](ComponentVariant& other, const GridVariant& otherGrid) {
             const Box vBox = hull(vGrid.image.cells(false), kF);
-            for (int o = 0; o < kDirectionCount; ++o) {
+            for (const Direction o : kDirections) {
                 const Box wBox = hull(otherGrid.image.cells(false), o);
                 std::vector<bool> expected;
                 for (int pass = 0; pass < 2; ++pass) {
@@ -305,7 +305,7 @@ TEST(ComponentVariantCompatibility, FarOffsetsAreCompatible) {
         if (useCache) {
             v->prepareCheckCache();
         }
-        for (int o = 0; o < kDirectionCount; ++o) {
+        for (const Direction o : kDirections) {
             for (const std::int32_t dx : offsets) {
                 for (const std::int32_t dy : offsets) {
                     EXPECT_TRUE(v->isCompatible(dx, dy, o, *w)) << dx << " " << dy << " o=" << o;
@@ -323,14 +323,14 @@ TEST(ComponentVariantCompatibility, RefusedImageHasEmptyBoxesAndMeetsNothing) {
     ComponentVariant empty("empty", 0, 0, 1, 1, 0, false, false, false, refused, full);
     ComponentVariant emptyToo("emptyToo", 1, 0, 1, 1, 0, false, false, false, refused, full);
     const auto solid = makeVariant(2, block, block);
-    for (int o = 0; o < kDirectionCount; ++o) {
+    for (const Direction o : kDirections) {
         const Box box = empty.box(o);
         EXPECT_EQ(box.maxX - box.minX, -1) << "o=" << o;
         EXPECT_EQ(box.maxY - box.minY, -1) << "o=" << o;
     }
     emptyToo.prepareCheckCache();
     solid->prepareCheckCache();
-    for (int o = 0; o < kDirectionCount; ++o) {
+    for (const Direction o : kDirections) {
         for (std::int32_t dy = -4; dy <= 4; ++dy) {
             for (std::int32_t dx = -4; dx <= 4; ++dx) {
                 EXPECT_TRUE(emptyToo.isCompatible(dx, dy, o, empty));

@@ -40,7 +40,7 @@ TEST_F(Chains, StartAppendAndRemoveKeepTheEndPoint) {
 
     const std::int32_t x = chain.endX();
     const std::int32_t y = chain.endY();
-    const int dir = chain.endDir();
+    const Direction dir = chain.endDir();
     chain.append(*m_step);
     EXPECT_EQ(chain.place(1).x(), x);
     EXPECT_EQ(chain.place(1).dir(), dir);

@@ -236,7 +236,7 @@ struct Coverage {
 struct SignalState {
     std::int32_t x = 0;
     std::int32_t y = 0;
-    int dir = kF;
+    Direction dir = kF;
 };
 
 SignalState after(const BasicComponent& component, SignalState state) {
@@ -253,7 +253,8 @@ class RandomCase {
         const int bases = pick(2, 4);
         for (int i = 0; i < bases; ++i) {
             const bool still = chance(0.2);
-            addComponent(still ? kF : pick(0, 7), still ? 0 : pick(-5, 5), still ? 0 : pick(-5, 5));
+            addComponent(still ? kF : directionOf(pick(0, 7)), still ? 0 : pick(-5, 5),
+                         still ? 0 : pick(-5, 5));
         }
         planChain();
         for (BasicComponent* component : m_components) {
@@ -310,7 +311,7 @@ class RandomCase {
     int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_rng); }
     bool chance(double p) { return std::bernoulli_distribution(p)(m_rng); }
 
-    BasicComponent& addComponent(int dir, std::int32_t dx, std::int32_t dy) {
+    BasicComponent& addComponent(Direction dir, std::int32_t dx, std::int32_t dy) {
         const std::string name = "c" + std::to_string(m_components.size());
         m_components.push_back(&m_catalogue.addComponent(name, dir, dx, dy, 1));
         return *m_components.back();
@@ -368,9 +369,10 @@ class RandomCase {
     void planChain() {
         const int length = pick(1, 8);
         if (chance(0.08)) {
-            m_start = {kInt32Max - pick(0, 12), kInt32Min + pick(0, 12), pick(0, 7)};
+            m_start = {kInt32Max - pick(0, 12), kInt32Min + pick(0, 12), directionOf(pick(0, 7))};
         } else if (chance(0.3)) {
-            m_start = {pick(-1000000000, 1000000000), pick(-1000000000, 1000000000), pick(0, 7)};
+            m_start = {pick(-1000000000, 1000000000), pick(-1000000000, 1000000000),
+                       directionOf(pick(0, 7))};
         }
         const int bases = static_cast<int>(m_components.size());
         m_closed = chance(0.5);
@@ -385,7 +387,7 @@ class RandomCase {
         }
         if (m_closed) {
             // The last component turns the signal back into the first input.
-            const int dir = inverseCompose(state.dir, m_start.dir);
+            const Direction dir = inverseCompose(state.dir, m_start.dir);
             const Offset back = turnOffset(inverseDir(state.dir), wrapSub(m_start.x, state.x),
                                            wrapSub(m_start.y, state.y));
             m_plan.push_back(&addComponent(dir, back.x, back.y));
@@ -401,7 +403,7 @@ class RandomCase {
         for (std::size_t i = 0; i < m_plan.size(); ++i) {
             if (static_cast<int>(i) == m_restartAt) {
                 m_chain->setEnd(wrapAdd(m_chain->endX(), pick(-4, 4)),
-                                wrapAdd(m_chain->endY(), pick(-4, 4)), pick(0, 7));
+                                wrapAdd(m_chain->endY(), pick(-4, 4)), directionOf(pick(0, 7)));
             }
             m_chain->append(*m_plan[i]);
         }
@@ -506,7 +508,7 @@ TEST(ComposeAgainstBruteForce, SolvingAllocatesNothing) {
 // is also their usage.
 class ComposeCases : public ::testing::Test {
   protected:
-    BasicComponent& component(const char* name, int dir, std::int32_t dx, std::int32_t dy) {
+    BasicComponent& component(const char* name, Direction dir, std::int32_t dx, std::int32_t dy) {
         return m_catalogue.addComponent(name, dir, dx, dy, 1);
     }
     ComponentVariant& variant(BasicComponent& owner, const char* name, const char* rle,

@@ -108,7 +108,7 @@ TEST_F(Places, CompatibilityIsSymmetric) {
     ShiftedComponent second;
     first.place(*m_turn, 0, 0, kF);
     first.setVariant(m_a);
-    for (int dir = 0; dir < kDirectionCount; ++dir) {
+    for (const Direction dir : kDirections) {
         for (std::int32_t x = -3; x <= 3; ++x) {
             second.place(*m_turn, x, 1, dir);
             second.setVariant(m_c);

@@ -50,7 +50,7 @@ constexpr std::int32_t kScatter = 40503;
 
 // The tile at the plane's top-left corner in direction 0: x and y from -640 to -385.
 SignalState cornerTileState(std::int32_t n) {
-    return {-640 + n % 256, -640 + n / 256, 0};
+    return {-640 + n % 256, -640 + n / 256, kF};
 }
 
 void insertCornerTileStates(PointSet& set, std::int32_t count) {
@@ -83,20 +83,20 @@ TEST(PointSet, WrapsEveryCoordinateOntoThePlane) {
         SCOPED_TRACE(value);
         BlockAllocator allocator;
         PointSet set(allocator);
-        set.insert({value, value, 3});
-        EXPECT_TRUE(set.contains({image, image, 3}));
-        EXPECT_TRUE(set.contains({image + 1280, image - 2560, 3}));
-        EXPECT_FALSE(set.contains({image, image, 2}));
-        EXPECT_EQ(walkAll(set), (States{{image, image, 3}}));
+        set.insert({value, value, kLx});
+        EXPECT_TRUE(set.contains({image, image, kLx}));
+        EXPECT_TRUE(set.contains({image + 1280, image - 2560, kLx}));
+        EXPECT_FALSE(set.contains({image, image, kL}));
+        EXPECT_EQ(walkAll(set), (States{{image, image, kLx}}));
     }
 }
 
 TEST(PointSet, StoresAStateOnceInEitherForm) {
     BlockAllocator allocator;
     PointSet set(allocator);
-    set.insert({5, 6, 1});
-    set.insert({5, 6, 1});
-    set.insert({5 + 1280, 6, 1});
+    set.insert({5, 6, kFx});
+    set.insert({5, 6, kFx});
+    set.insert({5 + 1280, 6, kFx});
     EXPECT_EQ(set.size(), 1);
     insertCornerTileStates(set, 3000);
     insertCornerTileStates(set, 3000);
@@ -146,10 +146,10 @@ TEST(PointSet, MovesToA1KBlockAtThe257thStateAndHandsBackThe512Block) {
 TEST(PointSet, WalksByDirectionThenTileThenYThenX) {
     // Tiles start at -640, -384, -128, 128 and 384 on each axis.
     const States ordered = {
-        {-600, -640, 0}, {-639, -639, 0}, {-390, -390, 0},  // top-left tile: y, then x
-        {-384, -640, 0}, {-100, -400, 0},                   // the rest of the top tile row
-        {-640, -384, 0}, {639, 639, 0},                     // the next row, the last tile
-        {-640, -640, 7}, {0, 0, 7},
+        {-600, -640, kF},  {-639, -639, kF}, {-390, -390, kF},  // top-left tile: y, then x
+        {-384, -640, kF},  {-100, -400, kF},                    // the rest of the top tile row
+        {-640, -384, kF},  {639, 639, kF},                      // the next row, the last tile
+        {-640, -640, kRx}, {0, 0, kRx},
     };
     BlockAllocator allocator;
     PointSet set(allocator);
@@ -166,8 +166,8 @@ TEST(PointSet, ErasesEveryStateAndKeepsTheBlocks) {
     PointSet set(allocator);
     const auto fill = [&set] {
         insertCornerTileStates(set, 3000);
-        set.insert({0, 0, 4});
-        set.insert({639, 639, 7});
+        set.insert({0, 0, kB});
+        set.insert({639, 639, kRx});
     };
     fill();
     const std::size_t bytes = set.storageBytes();
@@ -207,7 +207,7 @@ TEST(PointSet, ErasesEveryOtherStateInEitherForm) {
 TEST(PointSet, ErasingTheLastStateOfASortedTileMovesToTheNextTile) {
     BlockAllocator allocator;
     PointSet set(allocator);
-    const States states = {{-640, -640, 0}, {-630, -640, 0}, {-620, -640, 0}, {0, 0, 1}};
+    const States states = {{-640, -640, kF}, {-630, -640, kF}, {-620, -640, kF}, {0, 0, kFx}};
     for (const SignalState& s : states) {
         set.insert(s);
     }
@@ -240,7 +240,7 @@ TEST(BlockAllocator, CutsTheFirst8KBlockFromAChunkInAddressOrder) {
 TEST(BlockAllocator, HalvesLargerBlocksDownToA512Block) {
     BlockAllocator allocator;
     auto* first = static_cast<std::byte*>(allocator.allocate(BlockAllocator::k512));
-    const Counters expected{{1, 0, 0, 0, 0}, {1, 1, 1, 1, 127}, BlockAllocator::kChunkBytes};
+    const Counters expected{{1, 0, 0, 0, kF}, {1, 1, 1, 1, 127}, BlockAllocator::kChunkBytes};
     EXPECT_EQ(countersOf(allocator), expected);
     EXPECT_EQ(allocator.usedBytes(), 512u);
     // The second half, then the second half of the 1K block's parent.
@@ -292,11 +292,11 @@ SignalState randomState(std::mt19937& random) {
     const auto pick = [&random](std::int32_t lo, std::int32_t hi) {
         return std::uniform_int_distribution<std::int32_t>(lo, hi)(random);
     };
-    const std::int32_t dir = pick(0, 7);
+    const Direction dir = directionOf(pick(0, 7));
     switch (pick(0, 4)) {
         case 0:
         case 1:
-            return {pick(27, 127), pick(27, 127), dir % 2};
+            return {pick(27, 127), pick(27, 127), directionOf(dir % 2)};
         case 2:
             return {pick(-140, -116), pick(116, 140), dir};
         case 3:
@@ -337,7 +337,7 @@ TEST(PointSet, AgreesWithAnOrderedSetOfWrappedStates) {
             ASSERT_EQ(walkAll(set), States(model.begin(), model.end()));
             ASSERT_EQ(set.size(), static_cast<std::int64_t>(model.size()));
         }
-        EXPECT_EQ(set.tileCapacity({127, 127, 1}), PointSet::kBitmapCapacity);
+        EXPECT_EQ(set.tileCapacity({127, 127, kFx}), PointSet::kBitmapCapacity);
     }
 }
 

@@ -35,7 +35,7 @@ std::vector<LifeCell> ring(const std::vector<LifeCell>& pattern) {
 TEST(Herschel, OrientationFIsTheDrawnHeptominoAroundItsRowOfThree) {
     EXPECT_EQ(herschelCells(0, 0, kF), pictureCells("o$obo$3o$2bo!", -1, -2));
     EXPECT_EQ(herschelCells(10, -20, kF), pictureCells("o$obo$3o$2bo!", 9, -22));
-    for (int dir = 0; dir < kDirectionCount; ++dir) {
+    for (const Direction dir : kDirections) {
         const LifeGrid grid(herschelCells(0, 0, dir));
         EXPECT_TRUE(grid.get(0, 0));
         EXPECT_TRUE((grid.get(-1, 0) && grid.get(1, 0)) || (grid.get(0, -1) && grid.get(0, 1)))
@@ -46,7 +46,7 @@ TEST(Herschel, OrientationFIsTheDrawnHeptominoAroundItsRowOfThree) {
 TEST(Herschel, EightDistinctOrientations) {
     std::set<std::vector<LifeCell>> herschels;
     std::set<std::vector<LifeCell>> predecessors;
-    for (int dir = 0; dir < kDirectionCount; ++dir) {
+    for (const Direction dir : kDirections) {
         herschels.insert(normalised(herschelCells(0, 0, dir)));
         predecessors.insert(normalised(predecessorCells(0, 0, dir)));
         EXPECT_EQ(herschelCells(0, 0, dir).size(), 7U);
@@ -59,7 +59,7 @@ TEST(Herschel, EightDistinctOrientations) {
 class HerschelOrientation : public ::testing::TestWithParam<int> {};
 
 TEST_P(HerschelOrientation, PredecessorBecomesTheHerschelInFourGenerations) {
-    const int dir = GetParam();
+    const Direction dir = directionOf(GetParam());
     for (const auto& [x, y] : {std::pair{0, 0}, {-37, 81}, {63, -64}}) {
         LifeGrid grid(predecessorCells(x, y, dir));
         grid.run(3);
@@ -71,11 +71,11 @@ TEST_P(HerschelOrientation, PredecessorBecomesTheHerschelInFourGenerations) {
 }
 
 TEST_P(HerschelOrientation, FoundOnlyAloneAndWhole) {
-    const int dir = GetParam();
+    const Direction dir = directionOf(GetParam());
     const std::vector<LifeCell> herschel = herschelCells(5, -3, dir);
     EXPECT_TRUE(hasHerschel(LifeGrid(herschel), 5, -3, dir));
     EXPECT_FALSE(hasHerschel(LifeGrid(herschel), 6, -3, dir));
-    EXPECT_FALSE(hasHerschel(LifeGrid(herschel), 5, -3, (dir + 1) % kDirectionCount));
+    EXPECT_FALSE(hasHerschel(LifeGrid(herschel), 5, -3, directionOf(dir + 1)));
 
     const std::vector<LifeCell> around = ring(herschel);
     EXPECT_EQ(around.size(), 19U);
@@ -100,7 +100,9 @@ TEST_P(HerschelOrientation, FoundOnlyAloneAndWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(All, HerschelOrientation, ::testing::Range(0, kDirectionCount),
-                         [](const auto& info) { return std::string(directionWord(info.param)); });
+                         [](const auto& info) {
+                             return std::string(directionWord(directionOf(info.param)));
+                         });
 
 // The predecessor as the collection's notes give it, in the coordinates of the Herschel
 // o$3o$obo$2bo!, whose row of three is centred on (1, 1).
@@ -124,7 +126,7 @@ TEST(Herschel, PredecessorOfTheCollectionNotes) {
     EXPECT_EQ(grid.cells(), drawn);
 
     int found = 0;
-    for (int dir = 0; dir < kDirectionCount; ++dir) {
+    for (const Direction dir : kDirections) {
         if (herschelCells(1, 1, dir) == drawn) {
             ++found;
             EXPECT_EQ(predecessorCells(1, 1, dir), notes);

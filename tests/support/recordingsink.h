@@ -15,7 +15,8 @@ namespace trelkan::testing {
 
 class RecordingSink final : public SearchSink {
   public:
-    bool foundChain(CompoundComponent& chain, int /*inDir*/, std::int32_t setNumber) override {
+    bool foundChain(CompoundComponent& chain, Direction /*inDir*/,
+                    std::int32_t setNumber) override {
         StringSink line;
         chain.print(setNumber, line);
         chains.push_back(line.take());

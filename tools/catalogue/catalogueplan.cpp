@@ -10,7 +10,7 @@ namespace {
 // The order of the rows of the collection, which the catalogue keeps.
 constexpr int kDirectionOrder[kDirectionCount] = {kF, kFx, kR, kRx, kL, kLx, kB, kBx};
 
-int directionRank(int dir) {
+int directionRank(Direction dir) {
     return static_cast<int>(std::find(std::begin(kDirectionOrder), std::end(kDirectionOrder), dir) -
                             std::begin(kDirectionOrder));
 }
@@ -24,7 +24,7 @@ VariantType typeOf(const ProvenConduit& conduit) {
 }
 
 struct Displacement {
-    int dir;
+    Direction dir;
     std::int64_t dt;
     std::int32_t dx;
     std::int32_t dy;

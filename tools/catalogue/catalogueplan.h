@@ -49,7 +49,7 @@ struct VariantPlan {
 
 struct ComponentPlan {
     std::string name;
-    int dir = 0;
+    Direction dir = kF;
     std::int64_t dt = 0;
     std::int32_t dx = 0;
     std::int32_t dy = 0;

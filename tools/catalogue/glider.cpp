@@ -160,7 +160,7 @@ std::vector<LifeCell> gliderCells(const GliderPath& path, std::int64_t generatio
     return {};
 }
 
-GliderPath movedPath(const GliderPath& path, int dir, std::int32_t dx, std::int32_t dy,
+GliderPath movedPath(const GliderPath& path, Direction dir, std::int32_t dx, std::int32_t dy,
                      std::int64_t dt) {
     std::vector<LifeCell> cells;
     for (const LifeCell& cell : gliderCells(path, path.phaseTime)) {

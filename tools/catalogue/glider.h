@@ -36,7 +36,7 @@ std::optional<GliderPath> gliderPath(const std::vector<LifeCell>& cells, std::in
 std::vector<LifeCell> gliderCells(const GliderPath& path, std::int64_t generation);
 
 // The path seen after turning space by T(dir), moving it by (dx, dy), and delaying time by dt.
-GliderPath movedPath(const GliderPath& path, int dir, std::int32_t dx, std::int32_t dy,
+GliderPath movedPath(const GliderPath& path, Direction dir, std::int32_t dx, std::int32_t dy,
                      std::int64_t dt);
 
 // One B3/S23 generation of a small set of cells, for tables and lone patterns.

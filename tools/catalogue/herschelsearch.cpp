@@ -56,7 +56,7 @@ std::vector<SignalPlace> findMarkedInputs(const Picture& picture,
 std::vector<SignalPlace> findHerschels(const Picture& picture) {
     std::vector<SignalPlace> found;
     for (const LifeCell& cell : picture.cellsOfState(kMarking)) {
-        for (int dir = 0; dir < kDirectionCount; ++dir) {
+        for (const Direction dir : kDirections) {
             const SignalPlace place{cell.x, cell.y, dir};
             if (isHerschelAt(picture, place)) {
                 found.push_back(place);

@@ -15,7 +15,7 @@ namespace trelkan::builder {
 struct SignalPlace {
     std::int32_t x = 0;
     std::int32_t y = 0;
-    int dir = kF;
+    Direction dir = kF;
     friend auto operator<=>(const SignalPlace&, const SignalPlace&) = default;
 };
 

@@ -32,7 +32,7 @@ Box widen(const Box& box, std::int32_t margin) {
 }
 
 std::vector<LifeCell> placedCells(const std::vector<LifeCell>& local, std::int32_t x,
-                                  std::int32_t y, int dir) {
+                                  std::int32_t y, Direction dir) {
     std::vector<LifeCell> cells;
     for (const LifeCell& cell : local) {
         const Offset turned = turnOffset(dir, cell.x, cell.y);

@@ -61,7 +61,7 @@ class ChainProof {
     std::int64_t m_delay = 0;
     std::int32_t m_endX = 0;
     std::int32_t m_endY = 0;
-    int m_endDir = 0;
+    Direction m_endDir = kF;
     Box m_box;
 };
 

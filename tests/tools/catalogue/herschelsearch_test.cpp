@@ -13,7 +13,7 @@ using testing::pictureOf;
 TEST(HerschelSearchTest, FindsEveryOrientation) {
     PictureDrawing drawing;
     std::vector<SignalPlace> drawn;
-    for (int dir = 0; dir < kDirectionCount; ++dir) {
+    for (const Direction dir : kDirections) {
         drawn.push_back({10 + 10 * dir, 10, dir});
         drawing.put(herschelAt(drawn.back()), kMarking);
     }
