@@ -95,8 +95,6 @@ void Search::run(const ComponentRegister& catalogue, const RunParameters& parame
     m_resultLimit = parameters.maxResults;
     m_sortResults = parameters.sortResults;
     m_pruneSorted = parameters.sortResults && parameters.maxResults != 0;
-    m_keepSearching.store(true);
-    m_interrupted.store(false);
 
     const SearchInput input{catalogue,
                             *catalogue.acTree(),

@@ -79,8 +79,10 @@ class Search final : public SearchSink {
 
     Console& m_console;
     TargetSet m_targets;
+    // Set from the start, so that an interruption while the catalogue is loaded and prepared
+    // stops the search before it begins.
     std::atomic<bool> m_interrupted{false};
-    std::atomic<bool> m_keepSearching{false};
+    std::atomic<bool> m_keepSearching{true};
     std::uint32_t m_resultLimit = 0;
     // The largest area of a result still wanted, 0 for any; lowered as the results are pruned.
     std::int32_t m_maxCells = 0;
