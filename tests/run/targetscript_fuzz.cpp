@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "run/search.h"
+#include "base/targetset.h"
+#include "run/console.h"
 #include "run/targetscript.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -16,9 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The text lies in a block of exactly its length, so that a read past its end is caught.
     const std::vector<char> copy(data, data + size);
     const std::string_view text(copy.data(), copy.size());
-    Search search;
+    static Console console;
+    TargetSet targets;
     const ScriptPresets presets{30, 0, 1500, 1, 4, 5, 6};
-    if (parseTargetScript(search, text, presets) && text.empty()) {
+    if (parseTargetScript(targets, text, presets, console) && text.empty()) {
         std::abort();  // the empty script is an error
     }
     return 0;
