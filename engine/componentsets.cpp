@@ -14,8 +14,9 @@ void runComponentSets(SearchContext& context, ComponentSetSearch& mode) {
     }
     context.progress(formatMessage("Found %d component sets\n", context.setNumber()));
     if (context.input().ignoreSets != 0) {
-        context.progress(
-            formatMessage("Searching (starting at set %d) ...\n", context.input().ignoreSets + 1));
+        // In 64 bits: the skip count may be the largest 32-bit number.
+        const long long first = static_cast<long long>(context.input().ignoreSets) + 1;
+        context.progress(formatMessage("Searching (starting at set %lld) ...\n", first));
     } else {
         context.progress("Searching...\n");
     }

@@ -42,6 +42,7 @@ class CommandLineReader {
         : m_words(words), m_console(console) {}
 
     RunSettings read() {
+        m_settings.usageAsked = m_words.empty();
         while (m_position < m_words.size()) {
             readOption(m_words[m_position++]);
         }
@@ -60,6 +61,7 @@ class CommandLineReader {
     void fail(const std::string& message) {
         m_console.errors().write(message);
         m_settings.showUsage = true;
+        m_settings.commandError = true;
     }
 
     void readOption(std::string_view option) {
@@ -102,6 +104,7 @@ class CommandLineReader {
             s.mapMode = true;
         } else if (option == "-h" || option == "-?") {
             s.showUsage = true;
+            s.usageAsked = true;
         } else if (option == "-d") {
             readDisplacement();
         } else if (option == "-e") {

@@ -39,10 +39,17 @@ struct RunSettings {
     bool patternOutput = false;
     bool scriptGiven = false;
     bool showUsage = false;
+    // The usage was asked for: -h, -?, or no options at all.
+    bool usageAsked = false;
+    // Some option could not be read; its message is on standard error.
+    bool commandError = false;
     // The targets: those of the scripts, or the series of -d (the loop targets without it).
     TargetSet targets;
 
     RunParameters runParameters() const;
+    // The exit status of a run that shows the usage: 0 when it was asked for, 2 when the command
+    // line was faulty or gave nothing to do, so that a script sees that nothing was searched.
+    int usageStatus() const { return !commandError && usageAsked ? 0 : 2; }
 };
 
 // Reads the options (the words after the program name). Each error is written to the console's

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     RunSettings settings = readCommandLine(words, console);
     if (settings.showUsage) {
         console.errors().write(kUsageText);
-        return 0;
+        return settings.usageStatus();
     }
     if (settings.period == 0) {
         return TestPattern(console).draw();

@@ -1,5 +1,5 @@
-// The command line, end to end: every error ends with the usage text and status 0, and a
-// correct command line makes exactly the targets it describes.
+// The command line, end to end: every error ends with the usage text and status 2 (the usage
+// asked for, with status 0), and a correct command line makes exactly the targets it describes.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/catalogues.h"
@@ -29,7 +29,10 @@ TEST_P(CommandLineErrors, EndWithUsageAndNothingElse) {
     const RunResult result = box.run(GetParam().arguments);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, GetParam().err + kUsage);
-    EXPECT_EQ(result.status, 0);
+    // Asked for, the usage is no failure; anything else searched nothing.
+    const std::vector<std::string>& words = GetParam().arguments;
+    const bool asked = words.empty() || words[0] == "-h" || words.back() == "-?";
+    EXPECT_EQ(result.status, asked ? 0 : 2);
     EXPECT_EQ(box.files(), (std::vector<std::string>{"block.rle", "data/data.ini"}));
 }
 
@@ -107,6 +110,17 @@ TEST(CommandLine, ExtremeNumbersStayBounded) {
               "Accepted 1 target\n" + kOneComponentRun);
 }
 
+TEST(CommandLine, TheLargestSkipCountStillNamesTheFirstSetSearched) {
+    // -2147483649 wraps to the largest 32-bit number, as the spec of numbers says.
+    for (const char* skip : {"2147483647", "-2147483649"}) {
+        const RunResult result = runWithCatalogue({"-p", "10", "-u", "10", "-i", skip});
+        EXPECT_NE(result.out.find("Searching (starting at set 2147483648) ...\n"),
+                  std::string::npos)
+            << result.out;
+        EXPECT_EQ(result.status, 0);
+    }
+}
+
 TEST(CommandLine, PatternFileWithoutPeriodDrawsTheCatalogueWithoutTargets) {
     const RunResult result = runWithCatalogue({"-o", "out.rle"});
     EXPECT_EQ(result.out,
@@ -136,7 +150,7 @@ TEST(CommandLine, ScriptErrorsEndWithUsage) {
     EXPECT_EQ(result.err, std::string("Extended target parsing error\n(a=0..2)F10/a[0,0]\n") +
                               std::string(13, '.') + "^\nInvalid argument for -e switch\n" +
                               kUsage);
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 2);
     EXPECT_FALSE(box.read("out.rle").has_value());
 }
 
@@ -162,7 +176,7 @@ TEST(CommandLine, ScriptWithTooManyCombinationsEndsWithUsage) {
     EXPECT_EQ(result.err, std::string("Too many targets: over 1000000 combinations of the "
                                       "variables\nInvalid argument for -e switch\n") +
                               kUsage);
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 2);
 }
 
 TEST(CommandLine, LaterValueWins) {

@@ -48,7 +48,7 @@ TEST(Output, NoFileWithoutOutput) {
     Sandbox box;
     writeCatalogue(box, kOneComponent);
     // The usage text is not console output: no log appears.
-    EXPECT_EQ(box.run({"-f", "run.log", "-x"}).status, 0);
+    EXPECT_EQ(box.run({"-f", "run.log", "-x"}).status, 2);
     // A run that finds nothing writes no pattern, so no pattern file appears.
     EXPECT_EQ(box.run({"-p", "100", "-o", "out.rle"}).status, 0);
     EXPECT_EQ(box.files(), kCatalogueFiles);
