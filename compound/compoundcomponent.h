@@ -3,6 +3,7 @@
 // can be chosen at every place so that all of them may coexist.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -50,8 +51,10 @@ class CompoundComponent {
     virtual void print(std::int32_t setNumber, TextSink& out);
 
     // The chosen variants' cells as one pattern of the pattern file. Unless keepOrientation, a box
-    // taller than wide is written turned on its side.
-    void writePattern(RleWriter& writer, bool keepOrientation) const;
+    // taller than wide is written turned on its side. When running is given and cleared while the
+    // rows are written, the pattern ends where it was.
+    void writePattern(RleWriter& writer, bool keepOrientation,
+                      const std::atomic<bool>* running = nullptr) const;
 
     void clear();
     void append(const BasicComponent& component);

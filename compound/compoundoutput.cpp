@@ -31,7 +31,8 @@ void CompoundComponent::print(std::int32_t setNumber, TextSink& out) {
     out.write(m_string);
 }
 
-void CompoundComponent::writePattern(RleWriter& writer, bool keepOrientation) const {
+void CompoundComponent::writePattern(RleWriter& writer, bool keepOrientation,
+                                     const std::atomic<bool>* running) const {
     const Box box = bounds();
     // Rows run along x, unless the picture is taller than wide and may be turned.
     const bool alongX = keepOrientation || box.maxX - box.minX >= box.maxY - box.minY;
@@ -64,26 +65,40 @@ void CompoundComponent::writePattern(RleWriter& writer, bool keepOrientation) co
     std::stable_sort(spans.begin(), spans.end(),
                      [](const Span& a, const Span& b) { return a.firstRow < b.firstRow; });
 
-    std::vector<bool> row(static_cast<std::size_t>(cellLast - cellFirst + 1));
+    // Each row visits the cells of the places that meet it, never the whole width of the box: a
+    // result spread far and wide costs what its places cost. The row counter is 64 bits wide, so
+    // that a box reaching the largest coordinate ends.
+    std::vector<std::int32_t> live;
     std::vector<const Span*> meeting;
     std::size_t nextSpan = 0;
-    for (std::int32_t r = rowFirst; r <= rowLast; ++r) {
+    for (std::int64_t row = rowFirst; row <= rowLast; ++row) {
+        if (running != nullptr && !running->load(std::memory_order_relaxed)) {
+            break;
+        }
+        const auto r = static_cast<std::int32_t>(row);
         while (nextSpan < spans.size() && spans[nextSpan].firstRow <= r) {
             meeting.push_back(&spans[nextSpan++]);
         }
         std::erase_if(meeting, [r](const Span* span) { return span->lastRow < r; });
-        std::fill(row.begin(), row.end(), false);
+        live.clear();
         for (const Span* span : meeting) {
             const std::int32_t from = std::max(span->firstCell, cellFirst);
             const std::int32_t to = std::min(span->lastCell, cellLast);
-            for (std::int32_t c = from; c <= to; ++c) {
-                if (alongX ? span->place->isImageCell(c, r) : span->place->isImageCell(r, c)) {
-                    row[static_cast<std::size_t>(c - cellFirst)] = true;
+            for (std::int64_t c = from; c <= to; ++c) {
+                const auto cell = static_cast<std::int32_t>(c);
+                if (alongX ? span->place->isImageCell(cell, r)
+                           : span->place->isImageCell(r, cell)) {
+                    live.push_back(cell);
                 }
             }
         }
-        for (const bool live : row) {
-            writer.putCell(live ? RleWriter::kLive : RleWriter::kDead);
+        std::sort(live.begin(), live.end());
+        live.erase(std::unique(live.begin(), live.end()), live.end());
+        std::int64_t next = cellFirst;
+        for (const std::int32_t cell : live) {
+            writer.putRun(cell - next, RleWriter::kDead);
+            writer.putCell(RleWriter::kLive);
+            next = std::int64_t{cell} + 1;
         }
         writer.putCell(RleWriter::kRowEnd);
     }

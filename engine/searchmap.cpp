@@ -62,7 +62,7 @@ std::int64_t spanArea(const Box& box) {
 }
 
 SearchMap::SearchMap(SearchContext& context)
-    : m_input(context.input()), m_maxCells(context.areaBound()) {
+    : m_input(context.input()), m_context(context), m_maxCells(context.areaBound()) {
     assert(!m_input.targets.empty());
     const std::int32_t largestDelay = std::prev(m_input.targets.end())->dt;
     assert(largestDelay >= 1);
@@ -85,7 +85,17 @@ SearchMap::SearchMap(SearchContext& context)
     m_grownStates = totalStates();
     pruneUpperHalf();
     pruneLowerHalf();
-    context.progress("Search map created\n");
+    // A stop asked for while the map grew leaves it unfinished, and the search is not made.
+    m_complete = context.running();
+    if (m_complete) {
+        context.progress("Search map created\n");
+    }
+}
+
+// Every pass over the components of a generation looks whether the search was stopped; the
+// rest of the map is then left as it is.
+bool SearchMap::stopped() const {
+    return !m_context.running();
 }
 
 // Every chain ends with some component whose output is (0, 0, F); a loop also starts with one
@@ -116,7 +126,7 @@ bool SearchMap::fitsCellLimit(const BasicComponent& component, const SignalState
 
 // Sets below the half hold the states that reach the end in exactly their time.
 void SearchMap::growFromEnd() {
-    for (std::int32_t t = 0; t < m_half; ++t) {
+    for (std::int32_t t = 0; t < m_half && !stopped(); ++t) {
         PointSet& from = m_sets[static_cast<std::size_t>(t)];
         for (const BasicComponent* component : m_input.components) {
             const std::int32_t later = t + component->dt();
@@ -138,7 +148,7 @@ void SearchMap::growFromEnd() {
 // Sets from the half on hold the states that some target's start reaches in the time between.
 void SearchMap::growFromStarts() {
     const std::int32_t last = generations() - 1;
-    for (std::int32_t t = last; t >= m_half; --t) {
+    for (std::int32_t t = last; t >= m_half && !stopped(); --t) {
         PointSet& from = m_sets[static_cast<std::size_t>(t)];
         for (const BasicComponent* component : m_input.components) {
             const std::int32_t earlier = t - component->dt();
@@ -160,7 +170,7 @@ void SearchMap::growFromStarts() {
 // below the half, grown from the end).
 void SearchMap::pruneUpperHalf() {
     const std::vector<BasicComponent*>& components = m_input.components;
-    for (std::int32_t t = m_half; t < generations(); ++t) {
+    for (std::int32_t t = m_half; t < generations() && !stopped(); ++t) {
         PointSet& set = m_sets[static_cast<std::size_t>(t)];
         SignalState state;
         bool more = set.first(state);
@@ -180,7 +190,7 @@ void SearchMap::pruneUpperHalf() {
 // half gets its start only now, so that nothing prunes it away.
 void SearchMap::pruneLowerHalf() {
     const std::vector<BasicComponent*>& components = m_input.components;
-    for (std::int32_t t = m_half - 1; t >= 0; --t) {
+    for (std::int32_t t = m_half - 1; t >= 0 && !stopped(); --t) {
         PointSet& set = m_sets[static_cast<std::size_t>(t)];
         SignalState state;
         bool more = set.first(state);

@@ -54,8 +54,11 @@ class SearchMap {
     std::size_t storageBytes() const;
     // The cells that every chain covers anyway, when the cell limit is on.
     const Box& baseBox() const { return m_baseBox; }
+    // False when the search was stopped while the map grew.
+    bool isComplete() const { return m_complete; }
 
   private:
+    bool stopped() const;
     void computeBaseBox();
     // Whether a chain that passes through the component put down at the state can still keep to
     // the cell limit, judged with the base box.
@@ -67,6 +70,7 @@ class SearchMap {
     void insertTargetStarts(std::int32_t delay);
 
     const SearchInput& m_input;
+    const SearchContext& m_context;
     // Feeds the point sets; their blocks go back to the heap with the map.
     BlockAllocator m_allocator;
     std::deque<PointSet> m_sets;
@@ -76,6 +80,7 @@ class SearchMap {
     std::int64_t m_grownStates = 0;
     // Cells that every chain of the search covers anyway.
     Box m_baseBox = Box::none();
+    bool m_complete = false;
 };
 
 }  // namespace trelkan

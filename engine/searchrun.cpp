@@ -13,6 +13,9 @@ void runMapMode(SearchContext& context) {
         return;
     }
     const SearchMap map(context);
+    if (!map.isComplete()) {
+        return;
+    }
     SearchStatistics& statistics = context.statistics();
     statistics.mapGrownStates = map.grownStates();
     statistics.mapStates = map.totalStates();

@@ -70,7 +70,12 @@ void Console::write(std::string_view text) {
     }
 }
 
+void Console::flushOutput() {
+    std::fflush(stdout);
+}
+
 void Console::flushFiles() {
+    flushOutput();
     m_log.flush();
     m_patternFile.flush();
 }

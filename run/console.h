@@ -40,6 +40,9 @@ class Console final : public TextSink {
     // Each pattern written ends its line; the file opens with its header line.
     RleWriter& patternWriter() { return m_patternWriter; }
 
+    // Standard output only: a pipe or a file sees every line written so far.
+    void flushOutput();
+    // Standard output, the log and the pattern file.
     void flushFiles();
     // Closes the log, and the pattern file after its closing "!\n". Nothing may be written after.
     void closeFiles();

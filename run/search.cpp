@@ -1,5 +1,6 @@
 #include "run/search.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -37,11 +38,15 @@ long long peakMemoryKilobytes() {
     return kilobytes;
 }
 
-extern "C" void handleInterrupt(int signalNumber) {
-    if (g_interruptible != nullptr) {
-        g_interruptible->interrupt();
+// The first stop signal stops the search, which then reports and closes its files; a second one
+// ends the program at once, as the signal would have without a handler.
+extern "C" void handleStop(int signalNumber) {
+    if (g_interruptible != nullptr && !g_interruptible->interrupt()) {
+        std::signal(signalNumber, SIG_DFL);
+        std::raise(signalNumber);
+        return;
     }
-    std::signal(signalNumber, handleInterrupt);
+    std::signal(signalNumber, handleStop);
 }
 
 std::vector<BasicComponent*> activeComponents(const ComponentRegister& catalogue) {
@@ -85,9 +90,9 @@ void Search::acceptTargets(std::int32_t maxLen) {
     }
 }
 
-void Search::interrupt() {
+bool Search::interrupt() {
     m_keepSearching.store(false);
-    m_interrupted.store(true);
+    return !m_interrupted.exchange(true);
 }
 
 void Search::run(const ComponentRegister& catalogue, const RunParameters& parameters) {
@@ -109,18 +114,26 @@ void Search::run(const ComponentRegister& catalogue, const RunParameters& parame
     m_console.closeFiles();
 }
 
+// Progress goes out at once, so that whoever watches a pipe or a file sees how far it is.
 void Search::progress(std::string_view line) {
     m_console.write(line);
+    m_console.flushOutput();
 }
 
 void Search::writeCompletionLine(std::int32_t setNumber) const {
     if (!m_interrupted.load()) {
         m_console.write("Search complete\n");
-    } else if (setNumber < 1) {
+        return;
+    }
+    if (setNumber < 1) {
         m_console.write("Search interrupted\n");
     } else {
         m_console.write(formatMessage("Search interrupted at set %d\n", setNumber));
     }
+    // The set it stopped in may be unfinished: the resumed run searches it again.
+    const long long skip = std::max(setNumber - 1, 0);
+    m_console.errors().write(
+        formatMessage("To search the rest, run the same command with -i %lld\n", skip));
 }
 
 // One line, so that tools can read it beside the program's own error output.
@@ -149,7 +162,9 @@ void Search::reportStatistics(const SearchOutcome& outcome) const {
 
 void installInterruptHandler(Search& search) {
     g_interruptible = &search;
-    std::signal(SIGINT, handleInterrupt);
+    for (const int stop : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(stop, handleStop);
+    }
 }
 
 }  // namespace trelkan

@@ -52,8 +52,9 @@ class Search final : public SearchSink {
     // how the search ended, and closes the console's files.
     void run(const ComponentRegister& catalogue, const RunParameters& parameters);
 
-    // Called by the console interrupt handler only: it touches nothing but the two flags.
-    void interrupt();
+    // Called by the stop signals' handler only: it touches nothing but the two flags. False when
+    // the search had been interrupted before.
+    bool interrupt();
 
     // What the engine reports. A chain that meets a target is printed at once, then drawn at once
     // or kept for the sorted report; the engine has checked the cell limit and, for loops, the
@@ -70,7 +71,7 @@ class Search final : public SearchSink {
     void writeCompletionLine(std::int32_t setNumber) const;
     void reportStatistics(const SearchOutcome& outcome) const;
     void printResultLine(CompoundComponent& chain, std::int32_t setNumber);
-    void drawResult(const CompoundComponent& result);
+    void drawResult(const CompoundComponent& result, bool whileSearching);
     // The kept results by ascending area, each drawn until the result limit is used up.
     void reportSortedResults();
     void keepResult(std::unique_ptr<CompoundComponent> result);
@@ -92,8 +93,8 @@ class Search final : public SearchSink {
     std::vector<std::unique_ptr<CompoundComponent>> m_results;
 };
 
-// Arms the handler for the interrupt signal, which stops the search; it re-arms itself on every
-// delivery.
+// Arms the handler of the stop signals (Ctrl+C, SIGTERM and SIGHUP): the first stops the search,
+// a second ends the program at once. It re-arms itself on every delivery.
 void installInterruptHandler(Search& search);
 
 }  // namespace trelkan

@@ -24,10 +24,12 @@ void Search::printResultLine(CompoundComponent& chain, std::int32_t setNumber) {
     m_console.write("\n");
 }
 
-// Images of runs that seek only loops may come out turned into their wider orientation.
-void Search::drawResult(const CompoundComponent& result) {
+// Images of runs that seek only loops may come out turned into their wider orientation. While the
+// search runs, a stop cuts a long drawing short; the report after it draws whole.
+void Search::drawResult(const CompoundComponent& result, bool whileSearching) {
     if (m_console.patternEnabled()) {
-        result.writePattern(m_console.patternWriter(), !m_targets.loopTargetsOnly());
+        result.writePattern(m_console.patternWriter(), !m_targets.loopTargetsOnly(),
+                            whileSearching ? &m_keepSearching : nullptr);
     }
 }
 
@@ -41,7 +43,7 @@ bool Search::foundChain(CompoundComponent& chain, Direction inDir, std::int32_t 
             pruneResults();
         }
     } else {
-        drawResult(*chain.copyAt(inDir));
+        drawResult(*chain.copyAt(inDir), true);
         if (m_resultLimit != 0 && --m_resultLimit == 0) {
             m_keepSearching.store(false);
             m_console.write("Result number limit reached\n");
@@ -94,7 +96,7 @@ void Search::reportSortedResults() {
         if (!writing) {
             continue;
         }
-        drawResult(*result);
+        drawResult(*result, false);
         if (m_resultLimit != 0 && m_resultLimit-- == 1) {
             m_console.write("\nResult number limit reached\n\n");
             writing = false;

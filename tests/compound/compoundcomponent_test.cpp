@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
+
 #include "tests/support/catalogue.h"
 
 namespace trelkan {
@@ -115,6 +118,33 @@ TEST_F(Chains, UnchosenPlacesDrawNothing) {
     EXPECT_TRUE(chain.isCell(-2, 0));
     EXPECT_TRUE(chain.isCell(2, -1));
     EXPECT_FALSE(chain.isCell(3, 0));
+}
+
+std::string drawn(const CompoundComponent& chain, const std::atomic<bool>* running = nullptr) {
+    StringSink text;
+    RleWriter writer(text, RleStyle{77, true});
+    chain.writePattern(writer, true, running);
+    return text.take();
+}
+
+// Drawing visits the cells of the places, not the box: two dots a million cells apart make a
+// pattern of a million rows, each written at once.
+TEST_F(Chains, FarApartPlacesDrawInTheTimeOfTheirCells) {
+    CompoundComponent chain(2, 1, 0, "");
+    chain.start(0, 0, kF, *m_step, m_dot);
+    chain.start(1000000, 1000000, kF, *m_step, m_dot);
+    EXPECT_EQ(drawn(chain), "o1000000$1000000bo51$\n");
+}
+
+// A stop while a result is drawn ends its pattern where the rows had come to.
+TEST_F(Chains, AStopEndsTheDrawing) {
+    CompoundComponent chain(2, 1, 0, "");
+    chain.start(0, 0, kF, *m_turn, m_wide);
+    const std::atomic<bool> running{true};
+    const std::atomic<bool> stopped{false};
+    EXPECT_EQ(drawn(chain, &running), drawn(chain));
+    EXPECT_EQ(drawn(chain, &running), "5o$5o51$\n");
+    EXPECT_EQ(drawn(chain, &stopped), "50$\n");
 }
 
 }  // namespace

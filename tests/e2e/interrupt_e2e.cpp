@@ -1,12 +1,15 @@
-// Ctrl+C during a search, end to end: the search stops cleanly, reports what it found, closes its
-// files, says where it stopped, and can be resumed there.
+// Stop signals during a search, end to end: Ctrl+C (SIGINT), SIGTERM and SIGHUP stop the search
+// cleanly in both modes, also while the search map is built; what was found is reported, the
+// files are closed, standard error says how to resume, and the resumed run finds the rest. A
+// second signal ends the program at once. The tests are driven by what the program prints.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
+#include <set>
+#include <sstream>
+#include <tuple>
 
 #include "tests/e2e/catalogues.h"
 #include "tests/support/sandbox.h"
@@ -14,25 +17,25 @@
 namespace trelkan::testing {
 namespace {
 
-// Loops of 20 steps take long to enumerate, and the first ones turn up early.
-const std::vector<std::string> kBusySearch = {"-p", "20", "-u",      "20", "-s",     "-n",
-                                              "1",  "-f", "run.log", "-o", "out.rle"};
+// Loops of the lattice that take a second or two after their first result, in either mode.
+std::vector<std::string> busySearch(bool mapMode) {
+    if (mapMode) {
+        return {"-p", "20", "-u", "20", "-x", "20", "-s", "-m", "-f", "run.log", "-o", "out.rle"};
+    }
+    return {"-p", "18", "-u", "18", "-x", "18", "-s", "-f", "run.log", "-o", "out.rle"};
+}
 
-// Interrupts the run once its log shows a result (the log is flushed after every result), or
-// after a while when the run is not expected to find one soon.
-RunResult interrupt(const Sandbox& box, const std::vector<std::string>& arguments, int signals,
-                    bool waitForResult) {
+std::vector<std::string> skipping(std::vector<std::string> arguments, int sets) {
+    arguments.insert(arguments.end(), {"-i", std::to_string(sets)});
+    return arguments;
+}
+
+// Stops the run with the signal once its first result is out.
+RunResult stopAtTheFirstResult(const Sandbox& box, const std::vector<std::string>& arguments,
+                               int signal) {
     const auto program = box.start(arguments);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    while (waitForResult && std::chrono::steady_clock::now() < deadline &&
-           box.read("run.log").value_or("").find("*** (") == std::string::npos) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    for (int i = 0; i < signals; ++i) {
-        program->signal(SIGINT);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    EXPECT_TRUE(program->waitForOutput("*** ("));
+    program->signal(signal);
     return program->wait();
 }
 
@@ -40,101 +43,111 @@ RunResult interrupt(const Sandbox& box, const std::vector<std::string>& argument
 int stoppedAt(const std::string& out) {
     const std::string marker = "Search interrupted at set ";
     const std::size_t at = out.rfind(marker);
-    if (at == std::string::npos || !out.ends_with("\n")) {
-        return 0;
-    }
-    return std::atoi(out.c_str() + at + marker.size());
+    return at == std::string::npos ? 0 : std::atoi(out.c_str() + at + marker.size());
 }
 
-// The set numbers of the result lines "*** (area @ set) ...".
-std::vector<int> resultSets(const std::string& out) {
-    std::vector<int> sets;
-    for (std::size_t at = out.find(" @ "); at != std::string::npos; at = out.find(" @ ", at + 1)) {
-        sets.push_back(std::atoi(out.c_str() + at + 3));
+// The lines of the sorted report.
+std::set<std::string> reported(const std::string& out) {
+    std::set<std::string> lines;
+    const std::size_t report = out.find("... Sorting ...\n");
+    std::istringstream in(report == std::string::npos ? "" : out.substr(report));
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("*** (")) {
+            lines.insert(line);
+        }
     }
-    return sets;
+    return lines;
 }
 
-TEST(Interrupt, StopsCleanlyAndReportsWhatItFound) {
+std::string resumeHint(int set) {
+    return "To search the rest, run the same command with -i " + std::to_string(set - 1) + "\n";
+}
+
+class StopSignals : public ::testing::TestWithParam<std::tuple<int, bool>> {};
+
+TEST_P(StopSignals, StopTheSearchCleanly) {
+    const auto [signal, mapMode] = GetParam();
     Sandbox box;
     writeLattice(box);
-    // Two signals in a row are handled like one.
-    const RunResult result = interrupt(box, kBusySearch, 2, true);
+    const RunResult result = stopAtTheFirstResult(box, busySearch(mapMode), signal);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "");
     const int set = stoppedAt(result.out);
     ASSERT_GT(set, 0) << result.out.substr(result.out.size() > 300 ? result.out.size() - 300 : 0);
-    EXPECT_NE(result.out.find("Searching...\n*** (20 @ "), std::string::npos);
-    // The sorted report of what was found comes before the last line.
-    const std::size_t report = result.out.find("... Sorting ...\n*** (20) ");
-    ASSERT_NE(report, std::string::npos);
-    EXPECT_NE(result.out.find("\nResult number limit reached\n\n", report), std::string::npos)
-        << result.out.substr(report);
+    EXPECT_TRUE(result.out.ends_with("Search interrupted at set " + std::to_string(set) + "\n"));
+    EXPECT_EQ(result.err, resumeHint(set));
+    EXPECT_FALSE(reported(result.out).empty());
     // Both files are complete: the log is the console, the pattern file is closed with "!".
     EXPECT_EQ(box.read("run.log"), result.out);
     const std::string pattern = box.read("out.rle").value_or("");
-    EXPECT_EQ(pattern.substr(0, 34), "x = 1000, y = 1000, rule = B3/S23\n");
+    EXPECT_TRUE(pattern.starts_with("x = 1000, y = 1000, rule = B3/S23\n"));
     EXPECT_TRUE(pattern.ends_with("51$\n!\n"));
 }
 
-TEST(Interrupt, ResumesAtTheSetWhereItStopped) {
+INSTANTIATE_TEST_SUITE_P(SignalsAndModes, StopSignals,
+                         ::testing::Combine(::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                                            ::testing::Bool()));
+
+class Resume : public ::testing::TestWithParam<bool> {};
+
+// What an interrupted run found, and what the run resumed where it stopped finds, is what one
+// run finds.
+TEST_P(Resume, FindsWhatOneRunFinds) {
+    const bool mapMode = GetParam();
     Sandbox box;
     writeLattice(box);
-    const int set = stoppedAt(interrupt(box, kBusySearch, 1, true).out);
-    ASSERT_GT(set, 0);
-    std::vector<std::string> resumed = kBusySearch;
-    resumed.insert(resumed.end(), {"-i", std::to_string(set - 1)});
-    std::filesystem::remove(box.path() / "run.log");
-    const RunResult result = interrupt(box, resumed, 1, true);
-    EXPECT_NE(result.out.find("Searching (starting at set " + std::to_string(set) + ") ...\n"),
-              std::string::npos);
-    // Every result of the resumed run comes from the set it resumed at or a later one.
-    for (const int resultSet : resultSets(result.out)) {
-        EXPECT_GE(resultSet, set);
-    }
-    EXPECT_GE(stoppedAt(result.out), set);
-}
-
-// In the search-map mode the loops of 20 steps start to come at set 6; each set's search is long.
-std::vector<std::string> busyMapSearch(int skippedSets) {
-    return {"-p", "20",      "-u", "20",     "-s",
-            "-n", "1",       "-m", "-i",     std::to_string(skippedSets),
-            "-f", "run.log", "-o", "out.rle"};
-}
-
-TEST(Interrupt, StopsTheMapModeWithinASetAndResumesThere) {
-    Sandbox box;
-    writeLattice(box);
-    const RunResult first = interrupt(box, busyMapSearch(5), 2, true);
-    EXPECT_EQ(first.status, 0);
-    EXPECT_EQ(first.err, "");
+    const RunResult whole = box.run(busySearch(mapMode));
+    ASSERT_TRUE(whole.out.ends_with("Search complete\n"));
+    const RunResult first = stopAtTheFirstResult(box, busySearch(mapMode), SIGINT);
     const int set = stoppedAt(first.out);
-    ASSERT_GE(set, 6) << first.out.substr(first.out.size() > 300 ? first.out.size() - 300 : 0);
-    EXPECT_NE(first.out.find("Searching (starting at set 6) ...\n*** (20 @ 6) "),
+    ASSERT_GT(set, 0);
+    const RunResult rest = box.run(skipping(busySearch(mapMode), set - 1));
+    EXPECT_NE(rest.out.find("Searching (starting at set " + std::to_string(set) + ") ...\n"),
               std::string::npos);
-    EXPECT_NE(first.out.find("... Sorting ...\n*** (20) "), std::string::npos);
-    EXPECT_EQ(box.read("run.log"), first.out);
-    EXPECT_TRUE(box.read("out.rle").value_or("").ends_with("51$\n!\n"));
-
-    std::filesystem::remove(box.path() / "run.log");
-    const RunResult resumed = interrupt(box, busyMapSearch(set - 1), 1, true);
-    EXPECT_NE(resumed.out.find("Searching (starting at set " + std::to_string(set) + ") ...\n"),
-              std::string::npos);
-    for (const int resultSet : resultSets(resumed.out)) {
-        EXPECT_GE(resultSet, set);
-    }
-    EXPECT_GE(stoppedAt(resumed.out), set);
+    ASSERT_TRUE(rest.out.ends_with("Search complete\n"));
+    std::set<std::string> found = reported(first.out);
+    const std::set<std::string> more = reported(rest.out);
+    found.insert(more.begin(), more.end());
+    EXPECT_EQ(found, reported(whole.out));
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, Resume, ::testing::Bool());
 
 TEST(Interrupt, WhileCountingTheSets) {
     Sandbox box;
     writeLattice(box);
     // Loops of every length up to 1500 have more sets than any run could count.
-    const RunResult result = interrupt(box, {"-p", "1"}, 1, false);
+    const auto program = box.start({"-p", "1"});
+    ASSERT_TRUE(program->waitForOutput("Counting component sets...\n"));
+    program->signal(SIGINT);
+    const RunResult result = program->wait();
     EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find("Counting component sets...\nFound "), std::string::npos);
     EXPECT_TRUE(result.out.ends_with(" component sets\nSearching...\nSearch interrupted\n"))
         << result.out.substr(result.out.size() > 300 ? result.out.size() - 300 : 0);
+    EXPECT_EQ(result.err, resumeHint(1));
+}
+
+TEST(Interrupt, WhileTheSearchMapIsBuilt) {
+    Sandbox box;
+    copyBundledCatalogue(box);
+    // A map of this size takes minutes to build.
+    const auto program = box.start({"-p", "3000", "-u", "3000", "-m", "-t", "0"});
+    ASSERT_TRUE(program->waitForOutput("Creating search map...\n"));
+    program->signal(SIGTERM);
+    const RunResult result = program->wait();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.out.ends_with("Creating search map...\nSearch interrupted\n")) << result.out;
+}
+
+TEST(Interrupt, ASecondSignalEndsTheProgramAtOnce) {
+    Sandbox box;
+    writeLattice(box);
+    const auto program = box.start(busySearch(false));
+    ASSERT_TRUE(program->waitForOutput("*** ("));
+    // Two different signals, which the system does not merge into one.
+    program->signal(SIGINT);
+    program->signal(SIGTERM);
+    const RunResult result = program->wait();
+    EXPECT_TRUE(result.status == -SIGINT || result.status == -SIGTERM) << result.status;
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace trelkan::testing {
 namespace {
@@ -54,6 +56,9 @@ std::unique_ptr<RunningProgram> Sandbox::startProgram(
 
     const std::string outPath = (m_capture.path() / "stdout").string();
     const std::string errPath = (m_capture.path() / "stderr").string();
+    // Emptied before the program starts, so that no one reads the last run's output as its own.
+    std::ofstream(outPath, std::ios::trunc).close();
+    std::ofstream(errPath, std::ios::trunc).close();
     const pid_t child = fork();
     if (child < 0) {
         throw std::runtime_error("fork failed");
@@ -85,6 +90,21 @@ std::string readFile(const std::string& path) {
 }
 
 }  // namespace
+
+bool RunningProgram::waitForOutput(const std::string& text) const {
+    for (;;) {
+        if (readFile(m_outPath).find(text) != std::string::npos) {
+            return true;
+        }
+        // Ended (left waitable for wait()): what it wrote is all there is.
+        siginfo_t info{};
+        if (waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+            info.si_pid == m_pid) {
+            return readFile(m_outPath).find(text) != std::string::npos;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
 
 RunResult RunningProgram::wait() {
     int waitStatus = 0;

@@ -27,6 +27,10 @@ class RunningProgram {
     ~RunningProgram();
 
     void signal(int number) const;
+    // Waits until the program's standard output holds the text, or the program has ended; true
+    // in the first case. The program flushes its output at every progress line and result, so a
+    // test is driven by what it prints, not by a clock.
+    bool waitForOutput(const std::string& text) const;
     RunResult wait();
 
   private:
@@ -38,8 +42,9 @@ class RunningProgram {
 
 class Sandbox : public TempDir {
   public:
-    // A run that takes longer than this is killed, so that a hang fails the test.
-    static constexpr unsigned kTimeLimitSeconds = 60;
+    // A run that takes longer than this is killed, so that a hang fails the test. Far beyond any
+    // run of the tests, however busy the machine.
+    static constexpr unsigned kTimeLimitSeconds = 1800;
 
     RunResult run(const std::vector<std::string>& arguments) const;
     // Starts the program without waiting for it. Only one may run at a time per sandbox.
