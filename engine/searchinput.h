@@ -24,6 +24,9 @@ struct SearchInput {
     std::int32_t ignoreSets = 0;
     // Results are sorted by area: the solver then finds the least area of every chain.
     bool sortResults = false;
+    // The bytes the process may take, 0 when not known: a search map that cannot fit in them
+    // is not built.
+    std::uint64_t memoryLimit = 0;
 };
 
 }  // namespace trelkan

@@ -34,6 +34,10 @@ class SearchMap {
     // Builds the map for the search's components, targets and present area bound, with its
     // progress messages. The search must have at least one target.
     explicit SearchMap(SearchContext& context);
+    // The least a map for targets up to the delay takes: a point set for every generation.
+    static std::uint64_t leastBytes(std::int32_t largestDelay) {
+        return (static_cast<std::uint64_t>(largestDelay) + 1) * sizeof(PointSet);
+    }
     SearchMap(const SearchMap&) = delete;
     SearchMap& operator=(const SearchMap&) = delete;
 

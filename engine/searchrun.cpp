@@ -1,5 +1,8 @@
 #include "engine/searchrun.h"
 
+#include <iterator>
+#include <new>
+
 #include "engine/activesetsearch.h"
 #include "engine/mapchainsearch.h"
 #include "engine/searchmap.h"
@@ -7,9 +10,16 @@
 namespace trelkan {
 namespace {
 
-// Without targets the mode ends before its first message.
-void runMapMode(SearchContext& context) {
-    if (context.input().targets.empty()) {
+// Without targets the mode ends before its first message; nothing is made of a map that cannot
+// fit in memory.
+void runMapMode(SearchContext& context, SearchOutcome& outcome) {
+    const SearchInput& input = context.input();
+    if (input.targets.empty()) {
+        return;
+    }
+    const std::uint64_t bytes = SearchMap::leastBytes(std::prev(input.targets.end())->dt);
+    if (input.memoryLimit != 0 && bytes > input.memoryLimit) {
+        outcome.mapBytesRefused = bytes;
         return;
     }
     const SearchMap map(context);
@@ -29,15 +39,23 @@ void runMapMode(SearchContext& context) {
 
 SearchOutcome runSearch(const SearchInput& input, SearchSink& sink, bool mapMode) {
     SearchContext context(input, sink);
-    if (!input.components.empty()) {
-        if (mapMode) {
-            runMapMode(context);
-        } else {
-            ActiveSetSearch mode(context);
-            runComponentSets(context, mode);
+    SearchOutcome outcome;
+    try {
+        if (!input.components.empty()) {
+            if (mapMode) {
+                runMapMode(context, outcome);
+            } else {
+                ActiveSetSearch mode(context);
+                runComponentSets(context, mode);
+            }
         }
+    } catch (const std::bad_alloc&) {
+        // Everything the search held is gone with the unwinding; the results are the sink's.
+        outcome.outOfMemory = true;
     }
-    return {context.setNumber(), context.statistics()};
+    outcome.setNumber = context.setNumber();
+    outcome.statistics = context.statistics();
+    return outcome;
 }
 
 }  // namespace trelkan

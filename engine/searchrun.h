@@ -13,8 +13,15 @@ struct SearchOutcome {
     // in; 0 when it reached none.
     std::int32_t setNumber = 0;
     SearchStatistics statistics;
+    // Memory ran out: the search stopped in the set above.
+    bool outOfMemory = false;
+    // The bytes a search map would have taken at the least, when it was not built because they
+    // are more than the process may take; else 0.
+    std::uint64_t mapBytesRefused = 0;
 };
 
+// An allocation failure anywhere in the search ends it as an interruption would, with
+// outOfMemory set.
 SearchOutcome runSearch(const SearchInput& input, SearchSink& sink, bool mapMode);
 
 }  // namespace trelkan

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "base/format.h"
@@ -34,6 +37,29 @@ Series targetSeries(const RunSettings& settings) {
         series.count = (settings.maxLen - first) / period + 1;
     }
     return series;
+}
+
+// Whether writing to the path would overwrite the definition file or a map that it names. The maps
+// are the component section's tokens that name existing files.
+bool isPartOfCatalogue(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const auto same = [&](const std::string& other) {
+        return fs::equivalent(path, other, error) && !error;
+    };
+    if (same(kDefinitionFile)) {
+        return true;
+    }
+    std::ifstream definition(kDefinitionFile);
+    for (std::string line; std::getline(definition, line) && line.rfind("[Pairs]", 0) != 0;) {
+        std::istringstream tokens(line.substr(0, line.find('#')));
+        for (std::string token; tokens >> token;) {
+            if (fs::is_regular_file(token, error) && same(token)) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 class CommandLineReader {
@@ -90,12 +116,12 @@ class CommandLineReader {
         } else if (option == "-x") {
             readUnsigned(option, s.maxCell);
         } else if (option == "-f") {
-            if (const auto name = requireWord(option)) {
-                m_console.setLogFile(std::string(*name));
+            if (const auto name = outputFile(option, "log file")) {
+                m_console.setLogFile(*name);
             }
         } else if (option == "-o") {
-            if (const auto name = requireWord(option)) {
-                m_console.setPatternFile(std::string(*name));
+            if (const auto name = outputFile(option, "pattern file")) {
+                m_console.setPatternFile(*name);
                 s.patternOutput = true;
             }
         } else if (option == "-s") {
@@ -120,6 +146,20 @@ class CommandLineReader {
             fail(formatMessage("Missing argument for %s switch\n", std::string(option).c_str()));
         }
         return word;
+    }
+
+    // The name of a file to write, unless it would overwrite the catalogue.
+    std::optional<std::string> outputFile(std::string_view option, const char* what) {
+        const std::optional<std::string_view> word = requireWord(option);
+        if (!word) {
+            return std::nullopt;
+        }
+        const std::string name(*word);
+        if (isPartOfCatalogue(name)) {
+            fail(formatMessage("The %s may not overwrite the catalogue: %s\n", what, name.c_str()));
+            return std::nullopt;
+        }
+        return name;
     }
 
     // Stores the number even when characters follow it; false only when the argument is

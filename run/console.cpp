@@ -22,18 +22,26 @@ bool Console::LazyFile::openOnce() {
     return true;
 }
 
+void Console::LazyFile::noteFailure(bool failed) {
+    if (failed && !m_failure) {
+        m_failure = m_name;
+    }
+}
+
 void Console::LazyFile::write(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), m_handle.get());
+    noteFailure(std::fwrite(text.data(), 1, text.size(), m_handle.get()) != text.size());
 }
 
 void Console::LazyFile::flush() {
     if (m_handle) {
-        std::fflush(m_handle.get());
+        noteFailure(std::fflush(m_handle.get()) != 0);
     }
 }
 
 void Console::LazyFile::close() {
-    m_handle.reset();
+    if (m_handle) {
+        noteFailure(std::fclose(m_handle.release()) != 0);
+    }
     m_name.reset();
 }
 
@@ -64,14 +72,18 @@ void Console::setPatternFile(std::string name) {
 }
 
 void Console::write(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+        m_outputFailed = true;
+    }
     if (m_log.openOnce()) {
         m_log.write(text);
     }
 }
 
 void Console::flushOutput() {
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0) {
+        m_outputFailed = true;
+    }
 }
 
 void Console::flushFiles() {
@@ -81,10 +93,27 @@ void Console::flushFiles() {
 }
 
 void Console::closeFiles() {
+    flushOutput();
     m_log.close();
     if (m_patternFile.isOpen()) {
         m_patternText.write("!\n");
         m_patternFile.close();
+    }
+    reportWriteFailures();
+}
+
+void Console::reportWriteFailures() {
+    if (m_outputFailed || std::ferror(stdout) != 0) {
+        m_errors.write("Standard output could not be written\n");
+        m_writeFailed = true;
+    }
+    if (const std::optional<std::string>& log = m_log.failure()) {
+        m_errors.write("The log file could not be written: " + *log + "\n");
+        m_writeFailed = true;
+    }
+    if (const std::optional<std::string>& pattern = m_patternFile.failure()) {
+        m_errors.write("The pattern file could not be written: " + *pattern + "\n");
+        m_writeFailed = true;
     }
 }
 

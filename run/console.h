@@ -44,8 +44,12 @@ class Console final : public TextSink {
     void flushOutput();
     // Standard output, the log and the pattern file.
     void flushFiles();
-    // Closes the log, and the pattern file after its closing "!\n". Nothing may be written after.
+    // Closes the log, and the pattern file after its closing "!\n", and says on standard error
+    // which output could not be written. Nothing may be written after.
     void closeFiles();
+    // Some output could not be written (a file that could not be created is no failure: it is
+    // skipped, as it always was).
+    bool writeFailed() const { return m_writeFailed; }
 
   private:
     struct FileCloser {
@@ -65,10 +69,15 @@ class Console final : public TextSink {
         void flush();
         // Closing also forgets the name, so that a stray write cannot reopen and truncate it.
         void close();
+        // A write, a flush or the closing failed; the name of the file then.
+        const std::optional<std::string>& failure() const { return m_failure; }
 
       private:
+        void noteFailure(bool failed);
+
         std::optional<std::string> m_name;
         std::unique_ptr<std::FILE, FileCloser> m_handle;
+        std::optional<std::string> m_failure;
     };
 
     // The pattern file's text: its header before the first pattern.
@@ -81,11 +90,15 @@ class Console final : public TextSink {
         LazyFile& m_file;
     };
 
+    void reportWriteFailures();
+
     LazyFile m_log;
     LazyFile m_patternFile;
     StreamSink m_errors{stderr};
     PatternText m_patternText{m_patternFile};
     RleWriter m_patternWriter{m_patternText, kPatternFileStyle};
+    bool m_outputFailed = false;
+    bool m_writeFailed = false;
 };
 
 }  // namespace trelkan

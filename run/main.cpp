@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 
 #include "catalogue/componentregister.h"
@@ -34,13 +35,17 @@ int main(int argc, char** argv) {
     Search search(console, std::move(settings.targets));
     search.acceptTargets(settings.maxLen);
     installInterruptHandler(search);
-    const std::unique_ptr<ComponentRegister> catalogue = loadCatalogue(console);
-    if (!catalogue) {
-        return 1;
+    try {
+        const std::unique_ptr<ComponentRegister> catalogue = loadCatalogue(console);
+        if (!catalogue) {
+            return 1;
+        }
+        catalogue->prepare(settings.period, settings.compression,
+                           search.targets().loopTargetsOnly(), settings.mapMode);
+        buildTree(*catalogue, static_cast<std::uint32_t>(settings.treeSizeKB) * 1024u, console);
+        const int status = search.run(*catalogue, settings.runParameters());
+        return console.writeFailed() ? kFailedRun : status;
+    } catch (const std::bad_alloc&) {
+        return endOutOfMemory(console);
     }
-    catalogue->prepare(settings.period, settings.compression, search.targets().loopTargetsOnly(),
-                       settings.mapMode);
-    buildTree(*catalogue, static_cast<std::uint32_t>(settings.treeSizeKB) * 1024u, console);
-    search.run(*catalogue, settings.runParameters());
-    return 0;
 }

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include "base/format.h"
 #include "catalogue/actree.h"
 #include "catalogue/basiccomponent.h"
@@ -49,6 +52,28 @@ extern "C" void handleStop(int signalNumber) {
     std::signal(signalNumber, handleStop);
 }
 
+// The least of the machine's memory and the limits set on the process's address space and data.
+std::uint64_t memoryLimit() {
+    std::uint64_t limit = 0;
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages > 0 && pageSize > 0) {
+        limit = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    }
+    for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        rlimit bound{};
+        if (getrlimit(resource, &bound) == 0 && bound.rlim_cur != RLIM_INFINITY &&
+            (limit == 0 || bound.rlim_cur < limit)) {
+            limit = bound.rlim_cur;
+        }
+    }
+    return limit;
+}
+
+long long megabytes(std::uint64_t bytes) {
+    return static_cast<long long>(bytes >> 20);
+}
+
 std::vector<BasicComponent*> activeComponents(const ComponentRegister& catalogue) {
     std::vector<BasicComponent*> components;
     for (std::int32_t i = 0; i < catalogue.componentCount(); ++i) {
@@ -70,6 +95,12 @@ std::unique_ptr<ComponentRegister> loadCatalogue(Console& console) {
         console.write(error.text());
     }
     return catalogue;
+}
+
+int endOutOfMemory(Console& console) {
+    console.errors().write("Out of memory before the search began\n");
+    console.closeFiles();
+    return kFailedRun;
 }
 
 Search::Search(Console& console, TargetSet targets)
@@ -95,7 +126,7 @@ bool Search::interrupt() {
     return !m_interrupted.exchange(true);
 }
 
-void Search::run(const ComponentRegister& catalogue, const RunParameters& parameters) {
+int Search::run(const ComponentRegister& catalogue, const RunParameters& parameters) {
     m_maxCells = parameters.maxCells;
     m_resultLimit = parameters.maxResults;
     m_sortResults = parameters.sortResults;
@@ -106,12 +137,27 @@ void Search::run(const ComponentRegister& catalogue, const RunParameters& parame
                             m_targets.targets(),
                             activeComponents(catalogue),
                             parameters.ignoreSets,
-                            parameters.sortResults};
+                            parameters.sortResults,
+                            memoryLimit()};
     const SearchOutcome outcome = runSearch(input, *this, parameters.mapMode);
+    if (outcome.outOfMemory) {
+        // Ended as an interruption: what was found is reported, and the search can be resumed.
+        m_interrupted.store(true);
+        m_console.errors().write(formatMessage(
+            "Out of memory in set %d: the search stopped there\n", outcome.setNumber));
+    }
     reportSortedResults();
-    writeCompletionLine(outcome.setNumber);
+    if (outcome.mapBytesRefused != 0) {
+        m_console.write("Search not made: the search map does not fit in memory\n");
+        m_console.errors().write(
+            formatMessage("The search map needs %lld MB or more; this process may take %lld MB\n",
+                          megabytes(outcome.mapBytesRefused), megabytes(input.memoryLimit)));
+    } else {
+        writeCompletionLine(outcome.setNumber);
+    }
     reportStatistics(outcome);
     m_console.closeFiles();
+    return outcome.outOfMemory || outcome.mapBytesRefused != 0 ? kFailedRun : 0;
 }
 
 // Progress goes out at once, so that whoever watches a pipe or a file sees how far it is.

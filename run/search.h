@@ -21,6 +21,10 @@ class CompoundComponent;
 // Path of the definition file, relative to the working directory.
 inline constexpr const char* kDefinitionFile = "data/data.ini";
 
+// The exit status of a run that could not be completed: memory ran out, or an output could not
+// be written.
+inline constexpr int kFailedRun = 3;
+
 // What the command line hands to a search run.
 struct RunParameters {
     std::int32_t period = 0;
@@ -37,6 +41,9 @@ struct RunParameters {
 // fault reported there too.
 std::unique_ptr<ComponentRegister> loadCatalogue(Console& console);
 
+// Memory ran out before the search began: says so, closes the files; the exit status.
+int endOutOfMemory(Console& console);
+
 class Search final : public SearchSink {
   public:
     Search(Console& console, TargetSet targets);
@@ -49,8 +56,9 @@ class Search final : public SearchSink {
     void acceptTargets(std::int32_t maxLen);
 
     // Searches the prepared catalogue, which holds its tree, then reports the sorted results and
-    // how the search ended, and closes the console's files.
-    void run(const ComponentRegister& catalogue, const RunParameters& parameters);
+    // how the search ended, and closes the console's files. The exit status: 0, or kFailedRun
+    // when memory ran out.
+    int run(const ComponentRegister& catalogue, const RunParameters& parameters);
 
     // Called by the stop signals' handler only: it touches nothing but the two flags. False when
     // the search had been interrupted before.

@@ -80,7 +80,7 @@ int TestPattern::draw() {
     drawVariantGrid(*catalogue);
     drawSequences(*catalogue);
     m_console.closeFiles();
-    return 0;
+    return m_console.writeFailed() ? kFailedRun : 0;
 }
 
 void TestPattern::write(const CompoundComponent& chain) {

@@ -1,6 +1,7 @@
 #include "tests/support/sandbox.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,7 +17,8 @@ namespace {
 
 // In the child: the working directory, the captured streams, a time limit, then the program.
 [[noreturn]] void execProgram(const std::string& directory, const std::string& outPath,
-                              const std::string& errPath, std::vector<char*>& argv) {
+                              const std::string& errPath, std::vector<char*>& argv,
+                              std::uint64_t memoryLimit) {
     const int nullIn = open("/dev/null", O_RDONLY);
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -25,6 +27,10 @@ namespace {
         _exit(127);
     }
     alarm(Sandbox::kTimeLimitSeconds);
+    if (memoryLimit != 0) {
+        const rlimit limit{memoryLimit, memoryLimit};
+        setrlimit(RLIMIT_AS, &limit);
+    }
     execv(argv[0], argv.data());
     _exit(127);
 }
@@ -64,7 +70,7 @@ std::unique_ptr<RunningProgram> Sandbox::startProgram(
         throw std::runtime_error("fork failed");
     }
     if (child == 0) {
-        execProgram(path().string(), outPath, errPath, argv);
+        execProgram(path().string(), outPath, errPath, argv, m_memoryLimit);
     }
     return std::make_unique<RunningProgram>(child, outPath, errPath);
 }

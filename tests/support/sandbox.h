@@ -2,6 +2,7 @@
 // does: standard output, standard error, exit status and the files it leaves.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,8 @@ class Sandbox : public TempDir {
     static constexpr unsigned kTimeLimitSeconds = 1800;
 
     RunResult run(const std::vector<std::string>& arguments) const;
+    // Runs started from now on may take this many bytes of address space at the most.
+    void limitMemory(std::uint64_t bytes) { m_memoryLimit = bytes; }
     // Starts the program without waiting for it. Only one may run at a time per sandbox.
     std::unique_ptr<RunningProgram> start(const std::vector<std::string>& arguments) const;
     // Runs another program of the project the same way.
@@ -58,6 +61,7 @@ class Sandbox : public TempDir {
                                                  const std::vector<std::string>& arguments) const;
 
     TempDir m_capture;
+    std::uint64_t m_memoryLimit = 0;
 };
 
 // The text the program writes on standard error for its usage.
