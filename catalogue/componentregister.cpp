@@ -21,9 +21,23 @@ bool isVariantLine(std::string_view line) {
     return LineTokens::isBlank(line.front());
 }
 
+// A pattern may begin with empty rows, so "$" starts data too; a size line never does.
 bool startsLikeRleData(std::string_view line) {
     const char c = line.front();
-    return (c >= '0' && c <= '9') || c == 'b' || c == 'o';
+    return (c >= '0' && c <= '9') || c == 'b' || c == 'o' || c == '$';
+}
+
+// A line as it may be shown in a message: control bytes, NUL above all, become "?", and a long
+// line is cut.
+std::string printable(std::string_view line) {
+    constexpr std::size_t kShown = 60;
+    std::string shown(line.substr(0, kShown));
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 32) {
+            c = '?';
+        }
+    }
+    return line.size() > kShown ? shown + "..." : shown;
 }
 
 // The type token: G, then R or S, then at most one of U and X.
@@ -115,6 +129,15 @@ bool ComponentRegister::nextLine() {
     if (!m_reader->readLine(m_line)) {
         return fail("Unexpected end of file");
     }
+    return takeLine();
+}
+
+// A NUL byte would end the line early for every reader of C strings, and so change what the
+// line says without a word; no line of the file may hold one.
+bool ComponentRegister::takeLine() {
+    if (m_reader->holdsNul()) {
+        return fail("NUL byte in line");
+    }
     m_tokens = LineTokens(m_line);
     return true;
 }
@@ -203,8 +226,7 @@ bool ComponentRegister::readPairSection() {
 
 bool ComponentRegister::readSequenceSection() {
     while (m_reader->readLine(m_line)) {
-        m_tokens = LineTokens(m_line);
-        if (!applySequenceLine()) {
+        if (!takeLine() || !applySequenceLine()) {
             return false;
         }
     }
@@ -231,6 +253,10 @@ bool ComponentRegister::applyPairLine(std::string_view line) {
     if (const std::size_t star = line.find('*'); star != std::string_view::npos) {
         if (!resolvePairName(line.substr(0, star), firsts)) {
             return false;
+        }
+        if (star + 1 < line.size()) {
+            warn(formatMessage("%s:%d: Text after '*' ignored: %s\n", m_path.c_str(),
+                               m_reader->lineNumber(), asString(line.substr(star + 1)).c_str()));
         }
         for (const ComponentVariant* variant : firsts) {
             clearRow(variant->index());
@@ -458,14 +484,24 @@ ComponentVariant* ComponentRegister::parseVariant(BasicComponent& component) {
 }
 
 void ComponentRegister::reportUnusable(const ComponentVariant& variant) {
+    const auto named = [this](const char* what, const CellMap* map) {
+        const auto path = m_refusedMapPaths.find(map);
+        return path == m_refusedMapPaths.end()
+                   ? std::string(what)
+                   : formatMessage("%s (%s)", what, path->second.c_str());
+    };
     const bool image = variant.imageMap()->isEmpty();
     const bool usage = variant.usageMap()->isEmpty();
+    std::string maps;
+    if (image) {
+        maps = named("image", variant.imageMap().get());
+    }
+    if (usage) {
+        maps += (image ? " and " : "") + named("usage map", variant.usageMap().get());
+    }
     // "RLE too big" has no line end of its own.
     warn(formatMessage("%sVariant %s is never placed: its %s could not be read\n",
-                       m_errorLineOpen ? "\n" : "", variant.name().c_str(),
-                       image && usage ? "image and usage map"
-                       : image        ? "image"
-                                      : "usage map"));
+                       m_errorLineOpen ? "\n" : "", variant.name().c_str(), maps.c_str()));
 }
 
 std::shared_ptr<const CellMap> ComponentRegister::parseCellMap(bool wantImage) {
@@ -489,7 +525,7 @@ std::shared_ptr<const CellMap> ComponentRegister::parseCellMap(bool wantImage) {
         say(formatMessage("Invalid image filename: %s\n", path.c_str()));
         return nullptr;
     }
-    const std::optional<std::string> text = readRleText(image);
+    const std::optional<std::string> text = readRleText(image, path);
     if (!text) {
         say(formatMessage("Invalid image file: %s\n", path.c_str()));
         return nullptr;
@@ -507,14 +543,17 @@ std::shared_ptr<const CellMap> ComponentRegister::parseCellMap(bool wantImage) {
     auto map = std::make_shared<const CellMap>(*dx, *dy, *text);
     if (map->refusal() != CellMap::Refusal::kNone) {
         warn(CellMap::refusalMessage(map->refusal()));
+        m_refusedMapPaths.emplace(map.get(), path);
     }
     return map;
 }
 
 // The pattern lines of an RLE file, joined, up to the line that holds the "!". Leading lines
-// that do not start like pattern data (the size and rule line) are skipped. Null when no "!"
-// was found within the room for the text.
-std::optional<std::string> ComponentRegister::readRleText(LineReader& image) {
+// that do not start like pattern data (the size and rule line) are skipped; one that is not the
+// size line may be data misread, so it is named. Null when no "!" was found within the room for
+// the text.
+std::optional<std::string> ComponentRegister::readRleText(LineReader& image,
+                                                          const std::string& path) {
     std::string text;
     std::string line;
     bool ended = false;
@@ -523,6 +562,10 @@ std::optional<std::string> ComponentRegister::readRleText(LineReader& image) {
             break;
         }
         if (text.empty() && !startsLikeRleData(line)) {
+            if (line.front() != 'x') {
+                warn(formatMessage("%s:%d: Line before the pattern skipped: %s\n", path.c_str(),
+                                   image.lineNumber(), printable(line).c_str()));
+            }
             continue;
         }
         text += line;

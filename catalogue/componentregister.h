@@ -126,6 +126,8 @@ class ComponentRegister {
     bool readSequenceSection();
     // Reads the next line of the definition file; the end of the file is a fault.
     bool nextLine();
+    // Takes the line read as the current one, refusing one that holds a NUL byte.
+    bool takeLine();
     // Notes the fault at the current line; always false.
     bool fail(std::string_view what);
 
@@ -135,7 +137,7 @@ class ComponentRegister {
     std::shared_ptr<const CellMap> parseCellMap(bool wantImage);
     // Says on the error stream that a variant whose map was refused is never placed.
     void reportUnusable(const ComponentVariant& variant);
-    std::optional<std::string> readRleText(LineReader& image);
+    std::optional<std::string> readRleText(LineReader& image, const std::string& path);
     bool parseInteger(std::int32_t minimum, std::int32_t maximum, std::int32_t& value);
     // parseInteger, followed on failure by the field's own message.
     std::optional<std::int32_t> parseField(std::int32_t minimum, std::int32_t maximum,
@@ -194,6 +196,8 @@ class ComponentRegister {
     std::unique_ptr<LineReader> m_reader;
     std::string m_line;
     LineTokens m_tokens;
+    // The file each refused map was read from, to name it when its variants are reported.
+    std::unordered_map<const CellMap*, std::string> m_refusedMapPaths;
 };
 
 }  // namespace trelkan

@@ -34,6 +34,8 @@ class LineReader {
 
     // Every physical read counts, skipped lines and the read that meets the end included.
     std::int32_t lineNumber() const { return m_lineNumber; }
+    // The line last read holds a NUL byte, which no text of the formats read here may hold.
+    bool holdsNul() const { return m_holdsNul; }
 
   private:
     struct FileCloser {
@@ -41,6 +43,7 @@ class LineReader {
     };
 
     std::int32_t m_lineNumber = 0;
+    bool m_holdsNul = false;
     std::unique_ptr<std::FILE, FileCloser> m_file;
 };
 

@@ -106,6 +106,11 @@ TEST(DefinitionFile, ComponentLines) {
     expectFatal(load(components("a F 5 +1 -1\na L 5 0 0\n")),
                 "Duplicate component name: a\ndata/data.ini:3: Syntax error in component "
                 "definition\n");
+    // Read up to the NUL the line would say dy -3.
+    expectFatal(load(components(std::string("a L 112 12 -3\0"
+                                            "3\n",
+                                            16))),
+                "data/data.ini:2: NUL byte in line\n");
 }
 
 TEST(DefinitionFile, VariantLines) {
@@ -170,9 +175,18 @@ TEST(DefinitionFile, RleImages) {
     const std::string read = kLoadedOne + kNothingTakesPart;
     // A variant whose image was refused is never placed: its empty map would overlap nothing.
     const std::string unread = read;
-    const std::string never = "Variant v1 is never placed: its image could not be read\n";
+    const std::string never =
+        "Variant v1 is never placed: its image (image.rle) could not be read\n";
     // Comment and header lines before the data are skipped; data may span lines.
     expectLoaded(load(line, {{"image.rle", "#N name\nx = 3, y = 2\nbo$\n\n3o!\n"}}), read);
+    // A first row left empty is data too; other lines before the data are skipped by name.
+    expectLoaded(load(line, {{"image.rle", "x = 1, y = 2\n$o!\n"}}), read);
+    expectLoaded(load(line, {{"image.rle", "x = 1\nrule B3/S23\n\n-\x01x\n3o!\n"}}), read,
+                 "image.rle:2: Line before the pattern skipped: rule B3/S23\n"
+                 "image.rle:4: Line before the pattern skipped: -?x\n");
+    // A NUL byte is a character of the text, which no pattern may hold.
+    expectLoaded(load(line, {{"image.rle", std::string("2o\0o!\n", 6)}}), unread,
+                 "Error reading RLE\n" + never);
     expectFatal(load(line, {{"image.rle", "x = 1, y = 1\n3o$\n"}}),
                 "Invalid image file: image.rle\nInvalid variant image\n" + fault);
     expectFatal(load(line, {{"image.rle", ""}}),
@@ -203,12 +217,14 @@ TEST(DefinitionFile, UnreadableMapsAreNeverPlaced) {
     const std::vector<Case> cases = {
         {" turn1 1 1 0 GS blank.rle 0 0 blank.rle 0 0\n",
          "Error reading RLE\nError reading RLE\n"
-         "Variant turn1 is never placed: its image and usage map could not be read\n"},
+         "Variant turn1 is never placed: its image (blank.rle) and usage map (blank.rle) could "
+         "not be read\n"},
         {" turn1 1 1 0 GS block.rle 0 0 huge.rle 0 0\n",
-         "RLE too big\nVariant turn1 is never placed: its usage map could not be read\n"},
+         "RLE too big\nVariant turn1 is never placed: its usage map (huge.rle) could not be "
+         "read\n"},
         {" turn1 1 1 0 GS huge.rle 0 0 block.rle 0 0\n turn2 1 1 0 GS =turn1 =turn1\n",
-         "RLE too big\nVariant turn1 is never placed: its image could not be read\n"
-         "Variant turn2 is never placed: its image could not be read\n"},
+         "RLE too big\nVariant turn1 is never placed: its image (huge.rle) could not be read\n"
+         "Variant turn2 is never placed: its image (huge.rle) could not be read\n"},
     };
     for (const Case& c : cases) {
         Sandbox box;

@@ -39,9 +39,11 @@ TEST(Output, StandardErrorStaysOutOfTheLog) {
                    "[Pairs]\n[Sequences]\n");
     box.write("bad.rle", "2o 3b!\n");
     const RunResult result = box.run({"-p", "5", "-u", "5", "-f", "run.log"});
-    EXPECT_EQ(result.err,
-              "Error reading RLE\nError reading RLE\n"
-              "Variant v1 is never placed: its image and usage map could not be read\n");
+    EXPECT_EQ(
+        result.err,
+        "Error reading RLE\nError reading RLE\n"
+        "Variant v1 is never placed: its image (bad.rle) and usage map (bad.rle) could not be "
+        "read\n");
     EXPECT_EQ(box.read("run.log"), result.out);
 }
 

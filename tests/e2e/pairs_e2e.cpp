@@ -29,10 +29,11 @@ void expectFatal(const RunResult& result, const std::string& messages) {
     EXPECT_EQ(result.status, 1);
 }
 
-void expectRun(const RunResult& result, const std::string& prepared, const std::string& tree) {
+void expectRun(const RunResult& result, const std::string& prepared, const std::string& tree,
+               const std::string& err = "") {
     EXPECT_EQ(result.out, "Accepted 1 target\nLoaded 2 components, 3 variants\n" + prepared +
                               "\nBuilding Aho/Corasick tree...\n" + tree + "\nSearch complete\n");
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, err);
     EXPECT_EQ(result.status, 0);
 }
 
@@ -45,6 +46,9 @@ TEST(PairLines, Malformed) {
     expectFatal(run("a1+\n"), "Unknown component name: \ndata/data.ini:8: Unrecognised pair\n");
     // Only the whole header line ends the section.
     expectFatal(run("[Sequences]x\n"), "data/data.ini:8: Unrecognised pair\n");
+    // A NUL byte would silently cut the line short.
+    expectFatal(run(std::string("a1-a2\0x\n", 8)), "data/data.ini:8: NUL byte in line\n");
+    expectFatal(run("", std::string("A B\0A\n", 7)), "data/data.ini:9: NUL byte in line\n");
 }
 
 TEST(PairLines, WellFormed) {
@@ -52,7 +56,8 @@ TEST(PairLines, WellFormed) {
     // tree size of 0 the two forbidden components already fill the tree.
     expectRun(run("a1-a2\n\tA+B\n*b1\nB*anything\nA-A # comment\n"),
               "Prepared 0 components, 0 variants",
-              "Tree built: 2 nodes, 2 sequences, complete to depth 1");
+              "Tree built: 2 nodes, 2 sequences, complete to depth 1",
+              "data/data.ini:11: Text after '*' ignored: anything\n");
 }
 
 TEST(SequenceLines, LengthAndNames) {
