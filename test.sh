@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds trelkan and runs every test twice: in an optimised build with warnings as errors, and
-# under AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes the target-script parser.
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes every input of the program.
 set -eu
 root=$(cd "$(dirname "$0")" && pwd)
 . "$root/tools/packages.sh"
@@ -17,22 +17,31 @@ build_quietly "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_
     -DTRELKAN_WERROR=ON -DTRELKAN_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build/sanitize" -j "$jobs" --output-on-failure --timeout 900
-echo "== fuzzing the target-script parser"
-build_target_quietly "$root/build/fuzz" trelkan_targetscript_fuzz -DCMAKE_CXX_COMPILER=clang++ \
+echo "== fuzzing every input: target scripts, definition files, RLE images, command lines"
+build_target_quietly "$root/build/fuzz" "trelkan_targetscript_fuzz trelkan_definitionfile_fuzz \
+    trelkan_rle_fuzz trelkan_commandline_fuzz" -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DTRELKAN_FUZZ=ON \
     -DTRELKAN_TESTS=OFF -DTRELKAN_BENCHMARKS=OFF
-# New inputs go to a scratch directory; the seeds in the repository stay as they are. A failing
-# input is saved in build/fuzz/ and ends the run.
+# New inputs go to a scratch directory, as do the files the targets write; the seeds stay as they
+# are. A failing input is saved in build/fuzz/ and ends the run.
 found=$(mktemp -d)
-mkdir "$found/corpus"
 trap 'rm -rf "$found"' EXIT
-if ! "$root/build/fuzz/trelkan_targetscript_fuzz" -max_total_time="${TRELKAN_FUZZ_SECONDS:-60}" \
-    -dict="$root/tests/run/targetscript.dict" -timeout=30 -rss_limit_mb=4096 -close_fd_mask=3 \
-    -print_final_stats=1 -artifact_prefix="$root/build/fuzz/" "$found/corpus" \
-    "$root/tests/run/targetscript_corpus" >"$found/log" 2>&1; then
-    grep -v "^#" "$found/log" | tail -40 >&2
-    echo "The fuzzer found a failing input: see build/fuzz/" >&2
-    exit 1
-fi
-grep -E "^(Done|stat::new_units_added)" "$found/log"
+"$root/tests/catalogue/definitionfile_seeds.sh" "$root/data" "$found/definition-seeds"
+# fuzz <name> <seed directory> [<dictionary>]: runs one target for its share of the time.
+fuzz() {
+    mkdir "$found/$1"
+    if ! TMPDIR="$found" "$root/build/fuzz/trelkan_$1_fuzz" \
+        -max_total_time="${TRELKAN_FUZZ_SECONDS:-30}" ${3:+-dict="$3"} -timeout=30 \
+        -rss_limit_mb=4096 -close_fd_mask=3 -print_final_stats=1 \
+        -artifact_prefix="$root/build/fuzz/$1-" "$found/$1" "$2" >"$found/$1.log" 2>&1; then
+        grep -v "^#" "$found/$1.log" | tail -40 >&2
+        echo "The $1 fuzzer found a failing input: see build/fuzz/" >&2
+        exit 1
+    fi
+    echo "$1: $(grep -E "^(Done|stat::new_units_added)" "$found/$1.log" | tr -s ' \n' ' ')"
+}
+fuzz targetscript "$root/tests/run/targetscript_corpus" "$root/tests/run/targetscript.dict"
+fuzz definitionfile "$found/definition-seeds"
+fuzz rle "$root/data/conduits"
+fuzz commandline "$root/tests/run/commandline_corpus" "$root/tests/run/commandline.dict"
 echo "== all tests passed"

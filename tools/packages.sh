@@ -55,14 +55,16 @@ build_quietly() {
     fi
 }
 
-# Configures and builds one target quietly, as build_quietly does for all.
+# Configures and builds the targets named (a list separated by blanks) quietly, as build_quietly
+# does for all.
 build_target_quietly() {
     dir=$1
-    target=$2
+    targets=$2
     shift 2
     mkdir -p "$dir"
     if ! { cmake -S "$root" -B "$dir" "$@" &&
-        cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" --target "$target"; } \
+        # shellcheck disable=SC2086 # the list is split into targets on purpose
+        cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" --target $targets; } \
         >"$dir/build.log" 2>&1; then
         cat "$dir/build.log" >&2
         echo "Build failed in $dir" >&2
