@@ -1787,9 +1787,19 @@ Trial inMapMode(Trial run) {
 
 enum class Mode { kActiveSets, kSearchMap };
 
+// Under AddressSanitizer a run costs several times as much, so that build checks every third
+// seed: enough to find a memory fault, while the optimised build checks them all and asserts that
+// each rare case occurred.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr unsigned kSeedStride = 3;
+#else
+constexpr unsigned kSeedStride = 1;
+#endif
+constexpr bool kEverySeed = kSeedStride == 1;
+
 Tally checkSeeds(Trial (*make)(unsigned), unsigned first, unsigned last, Mode mode) {
     Tally tally;
-    for (unsigned seed = first; seed <= last; ++seed) {
+    for (unsigned seed = first; seed <= last; seed += kSeedStride) {
         const Trial run = make(seed);
         tally += check(mode == Mode::kSearchMap ? inMapMode(run) : run).tally;
     }
@@ -1801,22 +1811,28 @@ class CompletenessInEachMode : public ::testing::TestWithParam<Mode> {};
 
 TEST_P(CompletenessInEachMode, LoopTargetsOnRandomCatalogues) {
     const Tally tally = checkSeeds(loopRun, 1, 250, GetParam());
-    EXPECT_GT(tally.expected, 150);
+    EXPECT_GT(tally.expected, 150 / kSeedStride);
+    // A loop that can be realised is stopped only by an entry of [Sequences], never by the
+    // chains that the tree found impossible.
+    EXPECT_EQ(tally.seamRejectedUnlisted, 0);
+    if (!kEverySeed) {
+        return;
+    }
     EXPECT_GT(tally.onePlaceLoops, 0);
     EXPECT_GT(tally.onePlaceNotFollowingItself, 0);
     EXPECT_GT(tally.twoPlaceLoops, 0);
     EXPECT_GT(tally.twoPlaceOneJoinForbidden, 0);
     EXPECT_GT(tally.listedRejected, 0);
     EXPECT_GT(tally.seamRejected, 0);
-    // A loop that can be realised is stopped only by an entry of [Sequences], never by the
-    // chains that the tree found impossible.
-    EXPECT_EQ(tally.seamRejectedUnlisted, 0);
     EXPECT_GT(tally.overCellLimit, 0);
 }
 
 TEST_P(CompletenessInEachMode, OffsetTargetsOnRandomCatalogues) {
     const Tally tally = checkSeeds(offsetRun, 1001, 1200, GetParam());
-    EXPECT_GT(tally.expected, 150);
+    EXPECT_GT(tally.expected, 150 / kSeedStride);
+    if (!kEverySeed) {
+        return;
+    }
     EXPECT_GT(tally.listedRejected, 0);
     EXPECT_GT(tally.uEndRejected, 0);
     EXPECT_GT(tally.overCellLimit, 0);
@@ -1824,7 +1840,7 @@ TEST_P(CompletenessInEachMode, OffsetTargetsOnRandomCatalogues) {
 
 TEST_P(CompletenessInEachMode, LongChains) {
     const Tally tally = checkSeeds(longRun, 2001, 2200, GetParam());
-    EXPECT_GT(tally.longChains, 20);
+    EXPECT_GT(tally.longChains, 20 / kSeedStride);
     // Where the program reports its counters, the deep searches of the active-set mode must have
     // used the check; the search-map mode has none.
     if (tally.countersSeen && GetParam() == Mode::kActiveSets) {
