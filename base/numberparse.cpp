@@ -12,12 +12,12 @@ bool isSpace(char c) {
 
 struct Scan {
     bool negative = false;
-    std::uint64_t magnitude = 0;  // saturated well above 2^32
+    std::uint64_t magnitude = 0;  // saturated well above 2^32, at kSaturation
     bool hasDigits = false;
     std::size_t end = 0;  // index of the first character not consumed
 };
 
-constexpr std::uint64_t kSaturation = std::uint64_t{1} << 40;
+constexpr std::uint64_t kSaturation = 100'000'000'000'000'000;
 
 Scan scanNumber(std::string_view text) {
     Scan scan;
@@ -54,6 +54,15 @@ NumberReading readUnsignedNumber(std::string_view text) {
         }
     }
     return {static_cast<std::int32_t>(value), scan.end == text.size()};
+}
+
+CountReading readUnsignedCount(std::string_view text) {
+    const Scan scan = scanNumber(text);
+    if (!scan.negative && scan.magnitude > std::numeric_limits<std::uint32_t>::max()) {
+        return {static_cast<std::int64_t>(scan.magnitude), scan.end == text.size()};
+    }
+    const NumberReading reading = readUnsignedNumber(text);
+    return {reading.value, reading.valid};
 }
 
 NumberReading readSignedNumber(std::string_view text) {

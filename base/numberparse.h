@@ -18,6 +18,15 @@ struct NumberReading {
 // it is empty.
 NumberReading readUnsignedNumber(std::string_view text);
 
+// A count that may pass 2^31, such as the number of sets a search skips: read as by
+// readUnsignedNumber while the magnitude fits in 32 bits, and beyond that (where that reading
+// saturates) as the magnitude itself, which grows no further once past 10^17.
+struct CountReading {
+    std::int64_t value = 0;
+    bool valid = true;
+};
+CountReading readUnsignedCount(std::string_view text);
+
 // A signed decimal number with the same rules, except that values beyond the signed 32-bit range
 // read as its nearest bound.
 NumberReading readSignedNumber(std::string_view text);

@@ -48,7 +48,7 @@ class CompoundComponent {
 
     // The one-line form, without a line end: "(area @ set)" or "(area)" when set is 0, the chosen
     // variants' names, then the trailing text.
-    virtual void print(std::int32_t setNumber, TextSink& out);
+    virtual void print(std::int64_t setNumber, TextSink& out);
 
     // The chosen variants' cells as one pattern of the pattern file. Unless keepOrientation, a box
     // taller than wide is written turned on its side. When running is given and cleared while the

@@ -13,10 +13,11 @@ constexpr int kSeparatingRows = 50;
 
 }  // namespace
 
-void CompoundComponent::print(std::int32_t setNumber, TextSink& out) {
+void CompoundComponent::print(std::int64_t setNumber, TextSink& out) {
     const std::int32_t chainArea = area();
-    out.write(setNumber != 0 ? formatMessage("(%d @ %d)", chainArea, setNumber)
-                             : formatMessage("(%d)", chainArea));
+    out.write(setNumber != 0
+                  ? formatMessage("(%d @ %lld)", chainArea, static_cast<long long>(setNumber))
+                  : formatMessage("(%d)", chainArea));
     for (std::int32_t i = 0; i < m_count; ++i) {
         const ShiftedComponent& place = m_list[static_cast<std::size_t>(i)];
         out.write(" ");

@@ -12,15 +12,15 @@ void runComponentSets(SearchContext& context, ComponentSetSearch& mode) {
     for (const Target& target : targets) {
         mode.enumerateSets(target, SetPass::kCounting);
     }
-    context.progress(formatMessage("Found %d component sets\n", context.setNumber()));
+    context.progress(
+        formatMessage("Found %lld component sets\n", static_cast<long long>(context.setNumber())));
     if (context.input().ignoreSets != 0) {
-        // In 64 bits: the skip count may be the largest 32-bit number.
         const long long first = static_cast<long long>(context.input().ignoreSets) + 1;
         context.progress(formatMessage("Searching (starting at set %lld) ...\n", first));
     } else {
         context.progress("Searching...\n");
     }
-    const std::int32_t total = context.setNumber();
+    const std::int64_t total = context.setNumber();
     context.restartSets();
     for (const Target& target : targets) {
         if (!context.running()) {

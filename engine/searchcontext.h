@@ -35,9 +35,10 @@ class SearchContext {
     bool running() const { return m_running.load(std::memory_order_relaxed); }
     void progress(std::string_view line) { m_sink.progress(line); }
 
-    // The set being counted or searched; 0 before the first.
-    std::int32_t setNumber() const { return m_setNumber; }
-    std::int32_t nextSet() { return ++m_setNumber; }
+    // The set being counted or searched; 0 before the first. In 64 bits: long loops have more
+    // than 2^31 sets.
+    std::int64_t setNumber() const { return m_setNumber; }
+    std::int64_t nextSet() { return ++m_setNumber; }
     void restartSets() { m_setNumber = 0; }
     // Whether the current set lies beyond those to skip.
     bool setIsSearched() const { return m_setNumber > m_input.ignoreSets; }
@@ -63,7 +64,7 @@ class SearchContext {
     const SearchInput& m_input;
     SearchSink& m_sink;
     const std::atomic<bool>& m_running;
-    std::int32_t m_setNumber = 0;
+    std::int64_t m_setNumber = 0;
     std::int32_t m_areaBound = 0;
     SearchStatistics m_statistics;
 };

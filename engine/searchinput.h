@@ -21,7 +21,7 @@ struct SearchInput {
     // The components with active variants, in index order.
     std::vector<BasicComponent*> components;
     // Sets numbered up to this one are counted but not searched.
-    std::int32_t ignoreSets = 0;
+    std::int64_t ignoreSets = 0;
     // Results are sorted by area: the solver then finds the least area of every chain.
     bool sortResults = false;
     // The bytes the process may take, 0 when not known: a search map that cannot fit in them

@@ -11,7 +11,7 @@ namespace trelkan {
 struct SearchOutcome {
     // The set the search came to: the last one when it ran to its end, else the one it stopped
     // in; 0 when it reached none.
-    std::int32_t setNumber = 0;
+    std::int64_t setNumber = 0;
     SearchStatistics statistics;
     // Memory ran out: the search stopped in the set above.
     bool outOfMemory = false;

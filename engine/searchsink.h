@@ -17,7 +17,7 @@ class SearchSink {
 
     // A chain that meets a target, its variants chosen; inDir is the target's start direction and
     // setNumber the set being searched. False when the search must stop.
-    virtual bool foundChain(CompoundComponent& chain, Direction inDir, std::int32_t setNumber) = 0;
+    virtual bool foundChain(CompoundComponent& chain, Direction inDir, std::int64_t setNumber) = 0;
 
     // The largest area of a result still wanted, 0 for any. It may shrink, but only while a chain
     // is being handed over: the engine asks again after each one.

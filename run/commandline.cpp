@@ -104,7 +104,7 @@ class CommandLineReader {
                 s.minLen = std::max(s.minLen, 1);
             }
         } else if (option == "-i") {
-            readUnsigned(option, s.ignoreSets);
+            readCount(option, s.ignoreSets);
         } else if (option == "-u") {
             if (readUnsigned(option, s.maxLen)) {
                 s.minLen = std::min(s.minLen, s.maxLen);
@@ -177,6 +177,19 @@ class CommandLineReader {
             fail(formatMessage("Invalid argument for %s switch\n", std::string(option).c_str()));
         }
         return true;
+    }
+
+    // A count that may pass 2^31, as the sets to skip in a long search may.
+    void readCount(std::string_view option, std::int64_t& target) {
+        const std::optional<std::string_view> word = requireWord(option);
+        if (!word) {
+            return;
+        }
+        const CountReading reading = readUnsignedCount(*word);
+        target = reading.value;
+        if (!reading.valid) {
+            fail(formatMessage("Invalid argument for %s switch\n", std::string(option).c_str()));
+        }
     }
 
     void readDisplacement() {

@@ -27,7 +27,7 @@ struct RunSettings {
     std::int32_t maxResults = 0;
     std::int32_t minLen = 1;
     std::int32_t maxLen = 1500;
-    std::int32_t ignoreSets = 0;
+    std::int64_t ignoreSets = 0;
     std::int32_t treeSizeKB = 1000;
     std::int32_t maxCell = 0;
     std::int32_t dx = 0;

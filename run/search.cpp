@@ -143,8 +143,9 @@ int Search::run(const ComponentRegister& catalogue, const RunParameters& paramet
     if (outcome.outOfMemory) {
         // Ended as an interruption: what was found is reported, and the search can be resumed.
         m_interrupted.store(true);
-        m_console.errors().write(formatMessage(
-            "Out of memory in set %d: the search stopped there\n", outcome.setNumber));
+        m_console.errors().write(
+            formatMessage("Out of memory in set %lld: the search stopped there\n",
+                          static_cast<long long>(outcome.setNumber)));
     }
     reportSortedResults();
     if (outcome.mapBytesRefused != 0) {
@@ -166,7 +167,7 @@ void Search::progress(std::string_view line) {
     m_console.flushOutput();
 }
 
-void Search::writeCompletionLine(std::int32_t setNumber) const {
+void Search::writeCompletionLine(std::int64_t setNumber) const {
     if (!m_interrupted.load()) {
         m_console.write("Search complete\n");
         return;
@@ -174,10 +175,11 @@ void Search::writeCompletionLine(std::int32_t setNumber) const {
     if (setNumber < 1) {
         m_console.write("Search interrupted\n");
     } else {
-        m_console.write(formatMessage("Search interrupted at set %d\n", setNumber));
+        m_console.write(
+            formatMessage("Search interrupted at set %lld\n", static_cast<long long>(setNumber)));
     }
     // The set it stopped in may be unfinished: the resumed run searches it again.
-    const long long skip = std::max(setNumber - 1, 0);
+    const auto skip = static_cast<long long>(std::max<std::int64_t>(setNumber - 1, 0));
     m_console.errors().write(
         formatMessage("To search the rest, run the same command with -i %lld\n", skip));
 }
@@ -189,9 +191,10 @@ void Search::reportStatistics(const SearchOutcome& outcome) const {
     }
     const SearchStatistics& statistics = outcome.statistics;
     std::string line = formatMessage(
-        "statistics: sets %d, chains %llu, compose %llu, partial checks %llu, results %llu, "
+        "statistics: sets %lld, chains %llu, compose %llu, partial checks %llu, results %llu, "
         "peak memory %lld kB",
-        outcome.setNumber, static_cast<unsigned long long>(statistics.chainsExamined),
+        static_cast<long long>(outcome.setNumber),
+        static_cast<unsigned long long>(statistics.chainsExamined),
         static_cast<unsigned long long>(statistics.composeCalls),
         static_cast<unsigned long long>(statistics.partialChecks),
         static_cast<unsigned long long>(statistics.results), peakMemoryKilobytes());

@@ -33,7 +33,7 @@ struct RunParameters {
     std::uint32_t maxResults = 0;
     bool sortResults = false;
     std::int32_t treeSizeKB = 1000;
-    std::int32_t ignoreSets = 0;
+    std::int64_t ignoreSets = 0;
     bool mapMode = false;
 };
 
@@ -67,7 +67,7 @@ class Search final : public SearchSink {
     // What the engine reports. A chain that meets a target is printed at once, then drawn at once
     // or kept for the sorted report; the engine has checked the cell limit and, for loops, the
     // loop tests. Keeping the smallest results lowers the area bound.
-    bool foundChain(CompoundComponent& chain, Direction inDir, std::int32_t setNumber) override;
+    bool foundChain(CompoundComponent& chain, Direction inDir, std::int64_t setNumber) override;
     std::int32_t areaBound() const override { return m_maxCells; }
     void progress(std::string_view line) override;
     const std::atomic<bool>& running() const override { return m_keepSearching; }
@@ -76,9 +76,9 @@ class Search final : public SearchSink {
                   "the interrupt handler may only touch lock-free flags");
 
   private:
-    void writeCompletionLine(std::int32_t setNumber) const;
+    void writeCompletionLine(std::int64_t setNumber) const;
     void reportStatistics(const SearchOutcome& outcome) const;
-    void printResultLine(CompoundComponent& chain, std::int32_t setNumber);
+    void printResultLine(CompoundComponent& chain, std::int64_t setNumber);
     void drawResult(const CompoundComponent& result, bool whileSearching);
     // The kept results by ascending area, each drawn until the result limit is used up.
     void reportSortedResults();

@@ -18,7 +18,7 @@ bool largerArea(const std::unique_ptr<CompoundComponent>& a,
 
 }  // namespace
 
-void Search::printResultLine(CompoundComponent& chain, std::int32_t setNumber) {
+void Search::printResultLine(CompoundComponent& chain, std::int64_t setNumber) {
     m_console.write("*** ");
     chain.print(setNumber, m_console);
     m_console.write("\n");
@@ -33,7 +33,7 @@ void Search::drawResult(const CompoundComponent& result, bool whileSearching) {
     }
 }
 
-bool Search::foundChain(CompoundComponent& chain, Direction inDir, std::int32_t setNumber) {
+bool Search::foundChain(CompoundComponent& chain, Direction inDir, std::int64_t setNumber) {
     // The chain changes between results; its area must be that of the present places.
     chain.resetArea();
     printResultLine(chain, setNumber);

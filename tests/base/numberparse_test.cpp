@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 namespace trelkan {
 namespace {
@@ -26,6 +27,23 @@ TEST(NumberParse, UnsignedWrapsIntoSigned) {
     expectReading(readUnsignedNumber("99999999999999999999999999"), -1, true);
     expectReading(readUnsignedNumber("-4294967295"), 1, true);
     expectReading(readUnsignedNumber("-99999999999999999999999999"), 1, true);
+}
+
+TEST(NumberParse, CountsPassThirtyTwoBits) {
+    const std::tuple<const char*, std::int64_t, bool> cases[] = {
+        {"30", 30, true},
+        {"-5", -5, true},
+        {"4294967295", -1, true},  // as an unsigned number reads
+        {"-4294967296", 1, true},
+        {"4294967296", 4294967296, true},
+        {"5000000000x", 5000000000, false},
+        {"99999999999999999999999999", 999999999999999999, true},
+    };
+    for (const auto& [text, value, valid] : cases) {
+        const CountReading reading = readUnsignedCount(text);
+        EXPECT_EQ(reading.value, value) << text;
+        EXPECT_EQ(reading.valid, valid) << text;
+    }
 }
 
 TEST(NumberParse, SignedSaturatesAtTheBounds) {

@@ -110,11 +110,14 @@ TEST(CommandLine, ExtremeNumbersStayBounded) {
               "Accepted 1 target\n" + kOneComponentRun);
 }
 
-TEST(CommandLine, TheLargestSkipCountStillNamesTheFirstSetSearched) {
-    // -2147483649 wraps to the largest 32-bit number, as the spec of numbers says.
-    for (const char* skip : {"2147483647", "-2147483649"}) {
+TEST(CommandLine, LargeSkipCountsStillNameTheFirstSetSearched) {
+    // -2147483649 wraps to the largest 32-bit number, as every unsigned number does; a count
+    // beyond 32 bits is taken as it is, since a long search has that many sets.
+    const std::pair<const char*, const char*> cases[] = {
+        {"2147483647", "2147483648"}, {"-2147483649", "2147483648"}, {"5000000000", "5000000001"}};
+    for (const auto& [skip, first] : cases) {
         const RunResult result = runWithCatalogue({"-p", "10", "-u", "10", "-i", skip});
-        EXPECT_NE(result.out.find("Searching (starting at set 2147483648) ...\n"),
+        EXPECT_NE(result.out.find("Searching (starting at set " + std::string(first) + ") ...\n"),
                   std::string::npos)
             << result.out;
         EXPECT_EQ(result.status, 0);

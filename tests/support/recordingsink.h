@@ -16,7 +16,7 @@ namespace trelkan::testing {
 class RecordingSink final : public SearchSink {
   public:
     bool foundChain(CompoundComponent& chain, Direction /*inDir*/,
-                    std::int32_t setNumber) override {
+                    std::int64_t setNumber) override {
         StringSink line;
         chain.print(setNumber, line);
         chains.push_back(line.take());
