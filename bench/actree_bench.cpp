@@ -50,7 +50,7 @@ void BM_ACTreeInsertAndFinalize(benchmark::State& state) {
     for (auto _ : state) {
         const auto tree = buildAutomaton(sequences);
         nodes = tree->nodeCount();
-        benchmark::DoNotOptimize(tree->root());
+        benchmark::DoNotOptimize(tree->start());
     }
     state.counters["nodes"] = nodes;
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -61,20 +61,20 @@ BENCHMARK(BM_ACTreeInsertAndFinalize)->Arg(1000)->Arg(4000)->Unit(benchmark::kMi
 void BM_ACTreeStep(benchmark::State& state) {
     const auto tree = buildAutomaton(randomSequences(4000));
     std::mt19937 random(11);
-    std::uniform_int_distribution<std::size_t> symbol(0, kComponents - 1);
-    std::vector<std::size_t> input(1 << 16);
-    for (std::size_t& s : input) {
+    std::uniform_int_distribution<std::int32_t> symbol(0, kComponents - 1);
+    std::vector<std::int32_t> input(1 << 16);
+    for (std::int32_t& s : input) {
         s = symbol(random);
     }
     for (auto _ : state) {
-        const ACTreeNode* node = tree->root();
-        for (const std::size_t s : input) {
-            node = node->m_ptr[s];
-            if (node == nullptr) {
-                node = tree->root();
+        ACTree::State at = tree->start();
+        for (const std::int32_t s : input) {
+            at = tree->next(at, s);
+            if (at == ACTree::kDead) {
+                at = tree->start();
             }
         }
-        benchmark::DoNotOptimize(node);
+        benchmark::DoNotOptimize(at);
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
 }

@@ -1,27 +1,21 @@
-// A node of the forbidden-sequence tree: first a trie node, then a state of the automaton.
+// A node of the forbidden-sequence tree: first a trie node, then a state of the automaton. Its
+// edges live in the tree's one table of transitions, a row per node.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 namespace trelkan {
 
 class ACTreeNode {
   public:
-    ACTreeNode(std::int32_t alphabetSize, std::int32_t depth, ACTreeNode* link);
-    virtual ~ACTreeNode() = default;
-    ACTreeNode(const ACTreeNode&) = delete;
-    ACTreeNode& operator=(const ACTreeNode&) = delete;
+    ACTreeNode(std::int32_t depth, std::int32_t link) : m_depth(depth), m_link(link) {}
 
-    // One entry per component index. While the trie is built: its child edges. Once finalised:
-    // the automaton's transitions, null where the step would complete a forbidden sequence.
-    std::vector<ACTreeNode*> m_ptr;
     // Length of the sequence from the root to this node.
     std::int32_t m_depth;
-    // The parent while the trie is built; afterwards the failure link.
-    ACTreeNode* m_link;
-    // The next node of the same depth.
-    ACTreeNode* m_nextInLevel = nullptr;
+    // The parent's index while the trie is built; afterwards the failure link's (-1 at the root).
+    std::int32_t m_link;
+    // The index of the next node of the same depth, -1 at the end of the list.
+    std::int32_t m_nextInLevel = -1;
     // A forbidden sequence ends here (or, once finalised, at a suffix of the node's sequence).
     bool m_forbidden = false;
 };

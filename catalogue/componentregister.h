@@ -21,7 +21,6 @@
 namespace trelkan {
 
 class ACTree;
-class ACTreeNode;
 
 // A run of components that no chain may hold, in chain order.
 using ComponentSequence = std::vector<const BasicComponent*>;

@@ -26,6 +26,28 @@ CompoundComponent::CompoundComponent(std::int32_t capacity, std::int32_t maxVari
 
 CompoundComponent::~CompoundComponent() = default;
 
+void CompoundComponent::reserve(std::int32_t capacity, std::int32_t slotCount) {
+    assert(capacity >= 0);
+    if (capacity > m_capacity) {
+        m_list.resize(static_cast<std::size_t>(capacity));
+        for (std::size_t i = static_cast<std::size_t>(m_capacity); i < m_list.size(); ++i) {
+            m_list[i].init(m_maxVariants);
+        }
+        m_capacity = capacity;
+    }
+    // The solver reads only what it wrote in the same call, so the old contents may stay.
+    if (slotCount > m_slotCount) {
+        m_slotCount = slotCount;
+        const auto slots = static_cast<std::size_t>(slotCount);
+        m_variantMatrix.resize(slots * slots);
+        m_variantVector.resize(slots);
+    }
+    if (m_slotCount > 0) {
+        m_componentVector.resize(static_cast<std::size_t>(m_capacity));
+    }
+    clear();
+}
+
 void CompoundComponent::clear() {
     m_count = 0;
     setEnd(0, 0, kF);

@@ -29,6 +29,11 @@ class CompoundComponent {
     CompoundComponent(const CompoundComponent&) = delete;
     CompoundComponent& operator=(const CompoundComponent&) = delete;
 
+    // Empties the chain and makes room for at least capacity places and slotCount candidates,
+    // keeping the storage it has when that is enough: a chain reused for chain after chain
+    // allocates only when one needs more than all before it.
+    void reserve(std::int32_t capacity, std::int32_t slotCount);
+
     // Chooses one variant per place so that every two chosen variants may coexist: 0 when done,
     // else the number of trailing places that must change. With minimise, the choice of
     // smallest area. Allocates nothing.

@@ -69,6 +69,40 @@ void insertDefinedSequences(ComponentRegister& catalogue, ACTree& tree) {
     }
 }
 
+// Every ordered pair of active components that the solver cannot compose is forbidden in every
+// chain: whatever else a chain holds, the two still need variants that fit together. All of them
+// are noted, whatever room the tree has, so that no walk ever steps into one.
+void forbidImpossiblePairs(const ComponentRegister& catalogue, ACTree& tree,
+                           CompoundComponent& chain) {
+    for (std::int32_t first = 0; first < catalogue.componentCount(); ++first) {
+        if (catalogue.component(first).activeCount() == 0) {
+            continue;
+        }
+        chain.append(catalogue.component(first));
+        for (std::int32_t second = 0; second < catalogue.componentCount(); ++second) {
+            const BasicComponent& next = catalogue.component(second);
+            if (next.activeCount() == 0) {
+                continue;
+            }
+            chain.append(next);
+            if (chain.compose(false) != 0) {
+                tree.forbidPair(first, second);
+            }
+            chain.removeLast();
+        }
+        chain.removeLast();
+    }
+}
+
+// Whether the solver can compose the chain; pairs were settled by forbidImpossiblePairs.
+bool composes(const ACTree& tree, CompoundComponent& chain) {
+    if (chain.count() == 2) {
+        return tree.allowsPair(chain.place(0).component()->index(),
+                               chain.place(1).component()->index());
+    }
+    return chain.compose(false) == 0;
+}
+
 // Inserts every chain of chain.count() + level active components, extending the chain, that
 // cannot be realised and holds no forbidden sequence yet. False when the tree grew beyond budget
 // nodes before the enumeration ended. Prefixes that already hold a forbidden sequence are not
@@ -86,7 +120,7 @@ bool enumerateForbidden(const ComponentRegister& catalogue, ACTree& tree, Compou
         bool finished = true;
         if (!tree.containsForbidden(ChainSymbols(chain).symbols())) {
             if (level < 2) {
-                if (chain.compose(false) != 0) {
+                if (!composes(tree, chain)) {
                     insertChain(tree, chain);
                     finished = withinBudget(tree, budget);
                 }
@@ -113,6 +147,7 @@ void buildTree(ComponentRegister& catalogue, std::uint32_t bytes, TextSink& out)
     CompoundComponent chain(kMaxLength, maxVariants, kMaxLength * maxVariants, "???");
     insertInactiveComponents(catalogue, *tree);
     insertDefinedSequences(catalogue, *tree);
+    forbidImpossiblePairs(catalogue, *tree, chain);
 
     // Single components are settled above; each further length is explored only while the tree
     // has room, and counts as complete only when its enumeration ran to its end.

@@ -18,7 +18,10 @@ bool isQuarterTurn(Direction dir) {
 
 }  // namespace
 
-ActiveSetSearch::ActiveSetSearch(SearchContext& context) : m_context(context) {}
+ActiveSetSearch::ActiveSetSearch(SearchContext& context)
+    : m_context(context), m_ordering(std::make_unique<SetOrdering>(context)) {}
+
+ActiveSetSearch::~ActiveSetSearch() = default;
 
 void ActiveSetSearch::takeBack(std::size_t i, std::int32_t units) {
     m_activeSet[i] -= units;
@@ -30,8 +33,43 @@ void ActiveSetSearch::takeBack(std::size_t i, std::int32_t units) {
 void ActiveSetSearch::setFound(const Target& target, SetPass pass) {
     m_context.nextSet();
     if (pass == SetPass::kSearching && m_context.setIsSearched()) {
-        SetOrdering(m_context, target, m_activeSet).run();
+        m_ordering->run(target, m_activeSet);
     }
+}
+
+// The sets are the multisets of components whose delays add up to the target's and whose
+// mirror images and quarter turns come to its direction's parities: counted as the ways to make
+// up each remainder with each pair of parities, one component kind after another, in time
+// proportional to the delay rather than to the number of sets.
+std::optional<std::int64_t> ActiveSetSearch::countSets(const Target& target) const {
+    const std::vector<BasicComponent*>& components = m_context.input().components;
+    if (components.empty()) {
+        return 0;
+    }
+    if (target.dt < 0 || target.dt > kMaxCountedDelay) {
+        return std::nullopt;
+    }
+    const auto delay = static_cast<std::size_t>(target.dt);
+    m_ways.assign((delay + 1) * 4, 0);
+    const auto at = [](std::size_t remainder, int parities) { return remainder * 4 + parities; };
+    m_ways[at(0, 0)] = 1;
+    for (const BasicComponent* component : components) {
+        const auto step = static_cast<std::size_t>(component->dt());
+        assert(step >= 1);
+        const int flip = (isMirror(component->outDir(kF)) ? 2 : 0) +
+                         (isQuarterTurn(component->outDir(kF)) ? 1 : 0);
+        // Rising remainders, so that each kind may be used any number of times.
+        for (std::size_t r = step; r <= delay; ++r) {
+            for (int parities = 0; parities < 4; ++parities) {
+                std::int64_t& ways = m_ways[at(r, parities)];
+                if (__builtin_add_overflow(ways, m_ways[at(r - step, parities ^ flip)], &ways)) {
+                    return std::nullopt;
+                }
+            }
+        }
+    }
+    const int parities = (isMirror(target.dir) ? 2 : 0) + (isQuarterTurn(target.dir) ? 1 : 0);
+    return m_ways[at(delay, parities)];
 }
 
 // Which remainders the components from each position on can still make up exactly, with even
@@ -78,10 +116,29 @@ bool ActiveSetSearch::canComplete(std::size_t pos) const {
            0;
 }
 
+// Counting needs no sets found when they can be counted.
+void ActiveSetSearch::enumerateSets(const Target& target, SetPass pass) {
+    if (pass == SetPass::kCounting) {
+        if (const std::optional<std::int64_t> count = countSets(target)) {
+#ifndef NDEBUG
+            // The count must be what finding the sets counts.
+            const std::int64_t before = m_context.setNumber();
+            findSets(target, pass);
+            assert(m_context.setNumber() - before == *count || !m_context.running());
+            m_context.restartSets();
+            m_context.skipSets(before);
+#endif
+            m_context.skipSets(*count);
+            return;
+        }
+    }
+    findSets(target, pass);
+}
+
 // Multisets come greedy first, in descending lexicographic order of the counts. Every chain
 // that ends facing the target's direction passes both parity tests: each mirror image flips the
 // mirror class of the direction and each quarter turn its turn class.
-void ActiveSetSearch::enumerateSets(const Target& target, SetPass pass) {
+void ActiveSetSearch::findSets(const Target& target, SetPass pass) {
     const std::vector<BasicComponent*>& components = m_context.input().components;
     const std::size_t n = components.size();
     if (n == 0) {

@@ -3,15 +3,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "engine/componentsets.h"
 
 namespace trelkan {
 
+class SetOrdering;
+
 class ActiveSetSearch final : public ComponentSetSearch {
   public:
     explicit ActiveSetSearch(SearchContext& context);
+    ~ActiveSetSearch() override;
+    ActiveSetSearch(const ActiveSetSearch&) = delete;
+    ActiveSetSearch& operator=(const ActiveSetSearch&) = delete;
 
     void enumerateSets(const Target& target, SetPass pass) override;
 
@@ -20,6 +27,12 @@ class ActiveSetSearch final : public ComponentSetSearch {
     // its parities flip back.
     void takeBack(std::size_t i, std::int32_t units);
     void setFound(const Target& target, SetPass pass);
+    // Finds the target's sets in their order, counting each, and in the searching pass searches
+    // those beyond the skip count.
+    void findSets(const Target& target, SetPass pass);
+    // The number of the target's sets, counted without finding them; none when the count would
+    // take too much room or would not fit.
+    std::optional<std::int64_t> countSets(const Target& target) const;
     void buildCompletions();
     // Whether the positions from pos on can make up the remainder with even parities.
     bool canComplete(std::size_t pos) const;
@@ -35,8 +48,12 @@ class ActiveSetSearch final : public ComponentSetSearch {
 
     // Beyond this many entries the enumeration goes without its table.
     static constexpr std::int64_t kMaxCompletionEntries = std::int64_t{1} << 26;
+    // Beyond this delay the sets are counted by finding them.
+    static constexpr std::int32_t kMaxCountedDelay = 1 << 22;
 
     SearchContext& m_context;
+    // Orders each set searched, keeping its storage from set to set.
+    std::unique_ptr<SetOrdering> m_ordering;
     // Per component of the search's list: its count in the multiset, whether its own turn is a
     // mirror image, and whether it is a quarter turn.
     std::vector<std::int32_t> m_activeSet;
@@ -46,6 +63,8 @@ class ActiveSetSearch final : public ComponentSetSearch {
     std::int32_t m_mirrorParity = 0;
     std::int32_t m_turnParity = 0;
     std::vector<std::uint8_t> m_completions;
+    // The counts of countSets, per remainder and parities; kept to spare its allocation.
+    mutable std::vector<std::int64_t> m_ways;
     std::int64_t m_largestDelay = 0;
     bool m_completionsBuilt = false;
 };

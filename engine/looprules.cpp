@@ -12,15 +12,15 @@ namespace trelkan {
 // loop has (or as the longest forbidden sequence, if fewer). Longer runs come round to places
 // already passed: as open chains they put a component on itself and cannot be realised, which
 // says nothing about the loop, so they are not read.
-bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTreeNode* root) {
+bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTree& automaton) {
     const std::int32_t length = chain.count();
     const std::int32_t window = std::min(length, ACTree::kMaxDepth);
     for (std::int32_t start = 1; start < length; ++start) {
-        const ACTreeNode* node = root;
+        ACTree::State state = automaton.start();
         for (std::int32_t i = 0; i < window; ++i) {
             const BasicComponent* component = chain.place((start + i) % length).component();
-            node = node->m_ptr[static_cast<std::size_t>(component->index())];
-            if (node == nullptr) {
+            state = automaton.next(state, component->index());
+            if (state == ACTree::kDead) {
                 return false;
             }
         }

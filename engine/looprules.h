@@ -4,12 +4,12 @@
 
 namespace trelkan {
 
-class ACTreeNode;
+class ACTree;
 class CompoundComponent;
 
 // The loop test of a chain found for a loop target: read round and round, the loop must contain
 // no forbidden sequence that is no longer than the loop itself.
-bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTreeNode* root);
+bool isKnownLoopPrefix(const CompoundComponent& chain, const ACTree& automaton);
 
 // Among the rotations of the chain that start with its own first component, the chain is the
 // least, comparing component indices place by place. With the first component chosen as the one

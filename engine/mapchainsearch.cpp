@@ -44,7 +44,7 @@ void MapChainSearch::setUp(const Target& target) {
     const SignalState start = target.startState();
     m_chain->setEnd(start.x, start.y, start.dir);
     m_stack.assign(static_cast<std::size_t>(length) + 1, Frame{});
-    m_stack[0].node = m_context.input().automaton.root();
+    m_stack[0].state = m_context.input().automaton.start();
     m_stack[0].timeLeft = target.dt;
     m_depth = 0;
     m_choiceLimit = static_cast<std::int32_t>(components.size());
@@ -89,8 +89,8 @@ MapChainSearch::Step MapChainSearch::tryChoice(std::int32_t floor) {
     const Frame& previous = m_stack[static_cast<std::size_t>(m_depth - 1)];
     const BasicComponent& component =
         *m_context.input().components[static_cast<std::size_t>(frame.componentIndex)];
-    const ACTreeNode* node = previous.node->m_ptr[static_cast<std::size_t>(component.index())];
-    if (node == nullptr) {
+    const ACTree::State state = m_context.input().automaton.next(previous.state, component.index());
+    if (state == ACTree::kDead || !pairAllowed(component)) {
         return Step::kNext;
     }
     const std::int32_t timeLeft = previous.timeLeft - component.dt();
@@ -109,7 +109,7 @@ MapChainSearch::Step MapChainSearch::tryChoice(std::int32_t floor) {
         chain.removeLast();
         return Step::kNext;
     }
-    frame.node = node;
+    frame.state = state;
     frame.timeLeft = timeLeft;
     frame.box = box;
     if (timeLeft == 0) {
@@ -139,8 +139,7 @@ MapChainSearch::Step MapChainSearch::completeChain(std::int32_t floor) {
     ++m_context.statistics().chainsExamined;
     const bool loop = m_target->isLoop;
     // The map holds states on a wrapping plane, so a chain can look finished at a copy of the end.
-    if (!endsAtTheEnd() ||
-        (loop && !isKnownLoopPrefix(chain, m_context.input().automaton.root()))) {
+    if (!endsAtTheEnd() || (loop && !isKnownLoopPrefix(chain, m_context.input().automaton))) {
         chain.removeLast();
         return Step::kNext;
     }
@@ -183,6 +182,16 @@ bool MapChainSearch::nextChoice(std::int32_t floor) {
         --m_choiceLimit;
     }
     return true;
+}
+
+// Within a set's search, a pair that no chain can hold ends the choice. The levels of the set
+// itself are numbered as the automaton alone allows, so that the sets keep their numbers.
+bool MapChainSearch::pairAllowed(const BasicComponent& next) const {
+    if (m_depth <= kSetDepth) {
+        return true;
+    }
+    const BasicComponent& last = *m_chain->place(m_chain->count() - 1).component();
+    return m_context.input().automaton.allowsPair(last.index(), next.index());
 }
 
 bool MapChainSearch::endsAtTheEnd() const {

@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "base/box.h"
+#include "catalogue/actree.h"
 #include "engine/componentsets.h"
 
 namespace trelkan {
 
-class ACTreeNode;
+class BasicComponent;
 class CompoundComponent;
 class SearchMap;
 
@@ -33,7 +34,7 @@ class MapChainSearch final : public ComponentSetSearch {
   private:
     struct Frame {
         // The automaton's state after this level's component.
-        const ACTreeNode* node = nullptr;
+        ACTree::State state = ACTree::kDead;
         // This level's component, as a position in the search's list; counts down to 0.
         std::int32_t componentIndex = 0;
         // Generations still to fill after this level's component.
@@ -61,6 +62,7 @@ class MapChainSearch final : public ComponentSetSearch {
     // Moves the top level to its next choice, dropping the levels that have none left; false when
     // the walk comes back to the floor.
     bool nextChoice(std::int32_t floor);
+    bool pairAllowed(const BasicComponent& next) const;
     bool endsAtTheEnd() const;
 
     // Sets are the chains' first components; the levels below make up each set's search.

@@ -39,6 +39,8 @@ class SearchContext {
     // than 2^31 sets.
     std::int64_t setNumber() const { return m_setNumber; }
     std::int64_t nextSet() { return ++m_setNumber; }
+    // Numbers count sets at once, for a mode that can count them without finding them.
+    void skipSets(std::int64_t count) { m_setNumber += count; }
     void restartSets() { m_setNumber = 0; }
     // Whether the current set lies beyond those to skip.
     bool setIsSearched() const { return m_setNumber > m_input.ignoreSets; }

@@ -27,15 +27,30 @@ std::int64_t reachOf(const BasicComponent& component) {
 
 }  // namespace
 
-SetOrdering::SetOrdering(SearchContext& context, const Target& target,
-                         const std::vector<std::int32_t>& counts)
-    : m_context(context), m_target(target) {
+SetOrdering::SetOrdering(SearchContext& context)
+    : m_context(context),
+      m_chain(std::make_unique<CompoundComponent>(0, context.input().catalogue.maxVariants(), 0,
+                                                  std::string())) {}
+
+void SetOrdering::run(const Target& target, const std::vector<std::int32_t>& counts) {
+    setUp(target, counts);
+    search();
+}
+
+void SetOrdering::setUp(const Target& target, const std::vector<std::int32_t>& counts) {
+    m_target = &target;
+    m_records.clear();
+    m_rarest = 0;
+    m_remainingLength = 0;
+    m_remainingReach = 0;
+    m_top = 0;
+    m_firstLevel = 1;
     std::int64_t slots = 0;
     for (std::size_t i = 0; i < counts.size(); ++i) {
         if (counts[i] <= 0) {
             continue;
         }
-        const BasicComponent& component = *context.input().components[i];
+        const BasicComponent& component = *m_context.input().components[i];
         m_records.push_back({counts[i], &component, reachOf(component)});
         m_remainingLength += counts[i];
         m_remainingReach += counts[i] * m_records.back().reach;
@@ -45,25 +60,46 @@ SetOrdering::SetOrdering(SearchContext& context, const Target& target,
         }
     }
     assert(!m_records.empty());
-    m_stack.resize(static_cast<std::size_t>(m_remainingLength) + 1);
-    m_chain = std::make_unique<CompoundComponent>(m_remainingLength,
-                                                  context.input().catalogue.maxVariants(),
-                                                  static_cast<std::int32_t>(slots), target.label);
-    m_minimise = context.minimise();
+    linkRecords();
+    m_stack.assign(static_cast<std::size_t>(m_remainingLength) + 1, Frame{});
+    m_chain->reserve(m_remainingLength, static_cast<std::int32_t>(slots));
+    if (m_chain->text() != target.label) {
+        m_chain->setText(target.label);
+    }
+    m_minimise = m_context.minimise();
 }
 
 SetOrdering::~SetOrdering() = default;
 
+void SetOrdering::linkRecords() {
+    const std::size_t end = m_records.size();
+    m_nextFree.resize(end + 1);
+    m_previousFree.resize(end + 1);
+    for (std::size_t i = 0; i <= end; ++i) {
+        m_nextFree[i] = static_cast<std::int32_t>(i == end ? 0 : i + 1);
+        m_previousFree[i] = static_cast<std::int32_t>(i == 0 ? end : i - 1);
+    }
+}
+
 void SetOrdering::takeUse(std::int32_t record) {
-    SetRecord& r = m_records[static_cast<std::size_t>(record)];
-    --r.count;
+    const auto at = static_cast<std::size_t>(record);
+    SetRecord& r = m_records[at];
+    assert(r.count > 0);
+    if (--r.count == 0) {
+        m_nextFree[static_cast<std::size_t>(m_previousFree[at])] = m_nextFree[at];
+        m_previousFree[static_cast<std::size_t>(m_nextFree[at])] = m_previousFree[at];
+    }
     --m_remainingLength;
     m_remainingReach -= r.reach;
 }
 
 void SetOrdering::giveUse(std::int32_t record) {
-    SetRecord& r = m_records[static_cast<std::size_t>(record)];
-    ++r.count;
+    const auto at = static_cast<std::size_t>(record);
+    SetRecord& r = m_records[at];
+    if (r.count++ == 0) {
+        m_nextFree[static_cast<std::size_t>(m_previousFree[at])] = record;
+        m_previousFree[static_cast<std::size_t>(m_nextFree[at])] = record;
+    }
     ++m_remainingLength;
     m_remainingReach += r.reach;
 }
@@ -86,24 +122,25 @@ bool SetOrdering::canStillReachTheEnd(const Frame& frame) const {
     return x * x + y * y <= reach * reach;
 }
 
-void SetOrdering::run() {
+void SetOrdering::search() {
     Frame& base = m_stack[0];
-    const SignalState start = m_target.startState();
-    base.node = m_context.input().automaton.root();
+    const SignalState start = m_target->startState();
+    base.state = m_context.input().automaton.start();
     base.x = start.x;
     base.y = start.y;
     base.dir = start.dir;
     const auto recordCount = static_cast<std::int32_t>(m_records.size());
+    const ACTree& automaton = m_context.input().automaton;
     base.record = recordCount;
-    if (m_target.isLoop) {
+    if (m_target->isLoop) {
         // Every rotation of a loop is the same loop: its rarest component goes first, always.
         const BasicComponent& first = *m_records[static_cast<std::size_t>(m_rarest)].component;
-        const ACTreeNode* node = base.node->m_ptr[static_cast<std::size_t>(first.index())];
-        if (node == nullptr) {
+        const ACTree::State state = m_context.input().automaton.next(base.state, first.index());
+        if (state == ACTree::kDead) {
             return;
         }
         takeUse(m_rarest);
-        base.node = node;
+        base.state = state;
         placeAt(base, Frame(base), first);
         base.record = m_rarest;
         m_firstLevel = 0;
@@ -123,15 +160,13 @@ void SetOrdering::run() {
             if (!m_context.running()) {
                 return;
             }
-            m_stack[static_cast<std::size_t>(++m_top)].record = 0;
+            m_stack[static_cast<std::size_t>(++m_top)].record = nextFree(recordCount);
             ++m_levelsSinceCheck;
             push = false;
         }
         Frame& frame = m_stack[static_cast<std::size_t>(m_top)];
-        while (frame.record < recordCount &&
-               m_records[static_cast<std::size_t>(frame.record)].count == 0) {
-            ++frame.record;
-        }
+        assert(frame.record == recordCount ||
+               m_records[static_cast<std::size_t>(frame.record)].count > 0);
         if (frame.record == recordCount) {
             // This level is done.
             if (m_top == 1) {
@@ -143,14 +178,16 @@ void SetOrdering::run() {
             const Frame& previous = m_stack[static_cast<std::size_t>(m_top - 1)];
             const BasicComponent& component =
                 *m_records[static_cast<std::size_t>(frame.record)].component;
-            const ACTreeNode* node =
-                previous.node->m_ptr[static_cast<std::size_t>(component.index())];
-            if (node == nullptr) {
-                ++frame.record;
+            const ACTree::State state = automaton.next(previous.state, component.index());
+            // The first level of an open chain has no component before it.
+            if (state == ACTree::kDead ||
+                (previous.component != nullptr &&
+                 !automaton.allowsPair(previous.component->index(), component.index()))) {
+                frame.record = nextFree(frame.record);
                 continue;
             }
             takeUse(frame.record);
-            frame.node = node;
+            frame.state = state;
             placeAt(frame, previous, component);
             if (m_remainingLength > 0) {
                 if (canStillReachTheEnd(frame)) {
@@ -170,7 +207,7 @@ void SetOrdering::run() {
         // Give the top level's use back and try its next record.
         Frame& top = m_stack[static_cast<std::size_t>(m_top)];
         giveUse(top.record);
-        ++top.record;
+        top.record = nextFree(top.record);
     }
 }
 
@@ -211,18 +248,18 @@ SetOrdering::Outcome SetOrdering::completeChain() {
     fillChain();
     CompoundComponent& chain = *m_chain;
     ++m_context.statistics().chainsExamined;
-    if (m_target.isLoop && !isKnownLoopPrefix()) {
+    if (m_target->isLoop && !isKnownLoopPrefix()) {
         return Outcome::kGoOn;
     }
     std::int32_t failing = 0;
     const std::int32_t maxCells = m_context.areaBound();
     const std::int32_t excess = maxCells != 0 ? chain.excessFrom(maxCells) : 0;
     if (excess == 0) {
-        chain.setOpenEnd(!m_target.isLoop);
+        chain.setOpenEnd(!m_target->isLoop);
         failing = chain.compose(m_minimise);
         ++m_context.statistics().composeCalls;
         m_levelsSinceCheck = 0;
-    } else if (excess == chain.count() && m_target.isLoop) {
+    } else if (excess == chain.count() && m_target->isLoop) {
         // The fixed first component alone breaks the cell limit.
         return Outcome::kEndSet;
     } else {
@@ -234,12 +271,12 @@ SetOrdering::Outcome SetOrdering::completeChain() {
     if (maxCells != 0 && chain.area() > maxCells) {
         return Outcome::kGoOn;
     }
-    m_context.report(chain, m_target.inDir);
+    m_context.report(chain, m_target->inDir);
     return Outcome::kGoOn;
 }
 
 bool SetOrdering::isKnownLoopPrefix() const {
-    return trelkan::isKnownLoopPrefix(*m_chain, m_context.input().automaton.root());
+    return trelkan::isKnownLoopPrefix(*m_chain, m_context.input().automaton);
 }
 
 }  // namespace trelkan

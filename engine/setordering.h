@@ -9,24 +9,24 @@
 #include <vector>
 
 #include "base/target.h"
+#include "catalogue/actree.h"
 
 namespace trelkan {
 
-class ACTreeNode;
 class BasicComponent;
 class CompoundComponent;
 class SearchContext;
 
 class SetOrdering {
   public:
-    // counts: the multiset, one count per component of the search's component list.
-    SetOrdering(SearchContext& context, const Target& target,
-                const std::vector<std::int32_t>& counts);
+    explicit SetOrdering(SearchContext& context);
     ~SetOrdering();
     SetOrdering(const SetOrdering&) = delete;
     SetOrdering& operator=(const SetOrdering&) = delete;
 
-    void run();
+    // Orders one set into the target's chains. counts: the multiset, one count per component of
+    // the search's component list. One ordering serves set after set, keeping its storage.
+    void run(const Target& target, const std::vector<std::int32_t>& counts);
 
   private:
     struct SetRecord {
@@ -39,7 +39,7 @@ class SetOrdering {
 
     struct Frame {
         // The automaton's state after this level's component.
-        const ACTreeNode* node = nullptr;
+        ACTree::State state = ACTree::kDead;
         const BasicComponent* component = nullptr;
         // The signal after this level's component.
         std::int32_t x = 0;
@@ -51,8 +51,15 @@ class SetOrdering {
 
     enum class Outcome { kGoOn, kEndSet };
 
+    void setUp(const Target& target, const std::vector<std::int32_t>& counts);
+    void search();
+
     void takeUse(std::int32_t record);
     void giveUse(std::int32_t record);
+    void linkRecords();
+    std::int32_t nextFree(std::int32_t record) const {
+        return m_nextFree[static_cast<std::size_t>(record)];
+    }
     void placeAt(Frame& frame, const Frame& previous, const BasicComponent& component) const;
     bool canStillReachTheEnd(const Frame& frame) const;
     // Puts the chain to check, up to the top level, into the set's chain.
@@ -65,10 +72,16 @@ class SetOrdering {
     bool isKnownLoopPrefix() const;
 
     SearchContext& m_context;
-    const Target& m_target;
-    // The chain being checked, with the storage of its solver; sized for the set.
+    const Target* m_target = nullptr;
+    // The chain being checked, with the storage of its solver; room for the largest set so far.
     std::unique_ptr<CompoundComponent> m_chain;
     std::vector<SetRecord> m_records;
+    // The records with uses left, in record order, as a doubly linked list through the record
+    // count, its head and end: a level steps over used-up records without looking at them. Uses
+    // are taken and given back in stack order, so a record unlinked keeps its own links and goes
+    // back where it was.
+    std::vector<std::int32_t> m_nextFree;
+    std::vector<std::int32_t> m_previousFree;
     std::int32_t m_rarest = 0;
     std::int32_t m_remainingLength = 0;
     std::int64_t m_remainingReach = 0;

@@ -144,8 +144,10 @@ int Search::run(const ComponentRegister& catalogue, const RunParameters& paramet
         // Ended as an interruption: what was found is reported, and the search can be resumed.
         m_interrupted.store(true);
         m_console.errors().write(
-            formatMessage("Out of memory in set %lld: the search stopped there\n",
-                          static_cast<long long>(outcome.setNumber)));
+            outcome.setNumber < 1
+                ? std::string("Out of memory before the first set: the search stopped there\n")
+                : formatMessage("Out of memory in set %lld: the search stopped there\n",
+                                static_cast<long long>(outcome.setNumber)));
     }
     reportSortedResults();
     if (outcome.mapBytesRefused != 0) {

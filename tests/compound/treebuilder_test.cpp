@@ -84,6 +84,21 @@ TEST_F(TreeBuilderTest, TreeSizeZeroStopsAtTheFirstPairThatCannotBeRealised) {
     EXPECT_EQ(nullAt({a, a, c, b, a}), -1);
 }
 
+// The tree stops at its budget; the pair table holds every pair all the same, and nothing else.
+TEST_F(TreeBuilderTest, EveryImpossiblePairIsForbiddenWhateverTheBudget) {
+    addComponents(false);
+    forbidRepeatsAndCab();
+    EXPECT_EQ(build(0),
+              "Building Aho/Corasick tree...\n"
+              "Tree built: 2 nodes, 1 sequences, complete to depth 1\n");
+    const ACTree& tree = *m_catalogue.acTree();
+    for (std::int32_t first : {a, b, c}) {
+        for (std::int32_t second : {a, b, c}) {
+            EXPECT_EQ(tree.allowsPair(first, second), first != second) << first << second;
+        }
+    }
+}
+
 TEST_F(TreeBuilderTest, EnumerationFindsEveryChainThatCannotBeRealised) {
     addComponents(false);
     forbidRepeatsAndCab();
@@ -125,12 +140,14 @@ TEST_F(TreeBuilderTest, InactiveComponentsAndDefinedSequencesComeFirst) {
     EXPECT_EQ(nullAt({a, b, a, b, c, b}), 4);
 
     // Every state the search can reach refuses d.
-    std::vector<const ACTreeNode*> reached{m_catalogue.acTree()->root()};
-    std::set<const ACTreeNode*> seen(reached.begin(), reached.end());
+    const ACTree& tree = *m_catalogue.acTree();
+    std::vector<ACTree::State> reached{tree.start()};
+    std::set<ACTree::State> seen(reached.begin(), reached.end());
     for (std::size_t i = 0; i < reached.size(); ++i) {
-        EXPECT_EQ(reached[i]->m_ptr[3], nullptr);
-        for (const ACTreeNode* next : reached[i]->m_ptr) {
-            if (next != nullptr && seen.insert(next).second) {
+        EXPECT_EQ(tree.next(reached[i], 3), ACTree::kDead);
+        for (std::int32_t symbol = 0; symbol < tree.alphabetSize(); ++symbol) {
+            const ACTree::State next = tree.next(reached[i], symbol);
+            if (next != ACTree::kDead && seen.insert(next).second) {
                 reached.push_back(next);
             }
         }
@@ -148,7 +165,7 @@ TEST(TreeBuilderEmpty, NoComponentsMakeAnEmptyTreeCompleteToEveryDepth) {
     EXPECT_EQ(messages.text(),
               "Building Aho/Corasick tree...\n"
               "Tree built: 0 nodes, 0 sequences, complete to depth 10\n");
-    EXPECT_TRUE(catalogue.acTree()->root()->m_ptr.empty());
+    EXPECT_EQ(catalogue.acTree()->alphabetSize(), 0);
 }
 
 }  // namespace

@@ -14,14 +14,14 @@ using Symbols = std::vector<std::int32_t>;
 // there is none. When given, depths receives the depth of the state after each good step.
 inline int nullStep(const ACTree& tree, const Symbols& s, std::size_t begin = 0,
                     std::vector<std::int32_t>* depths = nullptr) {
-    const ACTreeNode* state = tree.root();
+    ACTree::State state = tree.start();
     for (std::size_t i = begin; i < s.size(); ++i) {
-        state = state->m_ptr[static_cast<std::size_t>(s[i])];
-        if (state == nullptr) {
+        state = tree.next(state, s[i]);
+        if (state == ACTree::kDead) {
             return static_cast<int>(i);
         }
         if (depths != nullptr) {
-            depths->push_back(state->m_depth);
+            depths->push_back(tree.depth(state));
         }
     }
     return -1;
