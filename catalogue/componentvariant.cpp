@@ -30,7 +30,8 @@ void openWindow(CheckCacheRecord& record, const Box& own, const Box& placed) {
     record.minDy = static_cast<std::int32_t>(minDy);
     record.height = static_cast<std::int32_t>(height);
     // Value-initialised, so every verdict starts unknown; never null, even for an empty window.
-    record.array = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(width * height));
+    record.array =
+        std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(width * height + 3) / 4);
 }
 
 }  // namespace
@@ -104,10 +105,12 @@ bool ComponentVariant::isCompatible(std::int32_t dx, std::int32_t dy, Direction 
     if (column < 0 || column >= record.width || row < 0 || row >= record.height) {
         return true;  // The boxes do not meet.
     }
-    std::uint8_t& verdict = record.array[static_cast<std::size_t>(row * record.width + column)];
+    const auto at = static_cast<std::size_t>(row * record.width + column);
+    std::uint8_t verdict = record.verdict(at);
     if (verdict == CheckCacheRecord::kUnknown) {
         verdict = cellsAreCompatible(dx, dy, o, other) ? CheckCacheRecord::kCompatible
                                                        : CheckCacheRecord::kIncompatible;
+        record.setVerdict(at, verdict);
     }
     return verdict == CheckCacheRecord::kCompatible;
 }

@@ -24,8 +24,15 @@ struct CheckCacheRecord {
     std::int32_t width = 0;
     std::int32_t minDy = 0;
     std::int32_t height = 0;
-    // width x height verdicts, row-major; absent until the record is first used.
+    // width x height verdicts of 2 bits, row-major, four to a byte: most windows see few
+    // verdicts, so the record is kept as small as a window allows. Absent until first used.
     std::unique_ptr<std::uint8_t[]> array;
+
+    std::uint8_t verdict(std::size_t at) const { return (array[at / 4] >> shiftOf(at)) & 3; }
+    void setVerdict(std::size_t at, std::uint8_t value) {
+        array[at / 4] = static_cast<std::uint8_t>(array[at / 4] | (value << shiftOf(at)));
+    }
+    static int shiftOf(std::size_t at) { return static_cast<int>(at % 4) * 2; }
 };
 
 class ComponentVariant {

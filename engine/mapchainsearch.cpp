@@ -97,12 +97,17 @@ MapChainSearch::Step MapChainSearch::tryChoice(std::int32_t floor) {
     if (timeLeft < 0) {
         return Step::kNext;
     }
+    // Most choices fail the map: it is asked before the component is put down.
     CompoundComponent& chain = *m_chain;
-    chain.append(component);
-    if (!m_map.contains(timeLeft, {chain.endX(), chain.endY(), chain.endDir()})) {
-        chain.removeLast();
+    const Direction dir = chain.endDir();
+    const Offset out = component.outOffset(dir);
+    const SignalState end{wrapAdd(chain.endX(), out.x), wrapAdd(chain.endY(), out.y),
+                          component.outDir(dir)};
+    if (!m_map.contains(timeLeft, end)) {
         return Step::kNext;
     }
+    chain.append(component);
+    assert(chain.endX() == end.x && chain.endY() == end.y && chain.endDir() == end.dir);
     const Box box = unite(previous.box, chain.place(chain.count() - 1).coreBox());
     const std::int32_t maxCells = m_context.areaBound();
     if (maxCells != 0 && spanArea(box) > maxCells) {

@@ -6,48 +6,22 @@
 
 namespace trelkan {
 
+using pointset::addressOf;
+using pointset::bitmapHas;
+using pointset::bitOf;
+using pointset::TileAddress;
+
 namespace {
 
 constexpr std::int32_t kTilesPerDirection = PointSet::kTilesAcross * PointSet::kTilesAcross;
 constexpr std::int32_t kBitmapWords = PointSet::kBitmapCapacity / 32;
-constexpr std::int32_t kFirstSortedCapacity = 256;
 constexpr std::size_t kBlocksPerChunk =
     BlockAllocator::kChunkBytes / BlockAllocator::blockBytes(BlockAllocator::k8K);
 
-// 0 to 1279 for every int32: a true modulo, in 64 bits so that the offset cannot overflow.
-std::int32_t planeOffset(std::int32_t coordinate) {
-    const std::int64_t r =
-        (std::int64_t{coordinate} - PointSet::kPlaneMin) % std::int64_t{PointSet::kPlaneSize};
-    return static_cast<std::int32_t>(r < 0 ? r + PointSet::kPlaneSize : r);
-}
-
-struct TileAddress {
-    std::size_t index;
-    std::uint16_t key;
-};
-
-TileAddress addressOf(const SignalState& state) {
-    assert(state.dir >= 0 && state.dir < 8);
-    const std::int32_t rx = planeOffset(state.x);
-    const std::int32_t ry = planeOffset(state.y);
-    const std::int32_t row = ry / PointSet::kTileSize;
-    const std::int32_t column = rx / PointSet::kTileSize;
-    const std::int32_t index =
-        state.dir * kTilesPerDirection + row * PointSet::kTilesAcross + column;
-    const auto key = static_cast<std::uint16_t>((ry & 255) * 256 + (rx & 255));
-    return {static_cast<std::size_t>(index), key};
-}
-
 int sizeClassOf(std::int32_t capacity) {
     switch (capacity) {
-        case 256:
+        case PointSet::kMaxSortedKeys:
             return BlockAllocator::k512;
-        case 512:
-            return BlockAllocator::k1K;
-        case 1024:
-            return BlockAllocator::k2K;
-        case 2048:
-            return BlockAllocator::k4K;
         case PointSet::kBitmapCapacity:
             return BlockAllocator::k8K;
         default:
@@ -61,14 +35,6 @@ std::uint16_t* sortedKeys(void* storage) {
 }
 std::uint32_t* bitmapWords(void* storage) {
     return static_cast<std::uint32_t*>(storage);
-}
-
-std::uint32_t bitOf(std::uint32_t key) {
-    return std::uint32_t{1} << (key % 32);
-}
-
-bool bitmapHas(const std::uint32_t* words, std::uint16_t key) {
-    return (words[key / 32] & bitOf(key)) != 0;
 }
 
 void setBit(std::uint32_t* words, std::uint16_t key) {
@@ -191,23 +157,10 @@ void PointSet::insert(const SignalState& state) {
     }
 }
 
-bool PointSet::contains(const SignalState& state) const {
-    const TileAddress at = addressOf(state);
-    const Tile& tile = m_tiles[at.index];
-    if (tile.capacity == 0) {
-        return false;
-    }
-    if (isBitmap(tile)) {
-        return bitmapHas(bitmapWords(tile.storage), at.key);
-    }
-    std::int32_t slot = 0;
-    return findSorted(sortedKeys(tile.storage), tile.count, at.key, slot);
-}
-
 void PointSet::startTile(Tile& tile, std::uint16_t key) {
     assert(tile.count == 0 && tile.storage == nullptr);
     tile.storage = m_allocator.allocate(BlockAllocator::k512);
-    tile.capacity = kFirstSortedCapacity;
+    tile.capacity = kMaxSortedKeys;
     sortedKeys(tile.storage)[0] = key;
     tile.count = 1;
 }
@@ -217,12 +170,9 @@ void PointSet::insertSorted(Tile& tile, std::uint16_t key) {
     if (findSorted(sortedKeys(tile.storage), tile.count, key, slot)) {
         return;
     }
-    if (tile.count == tile.capacity) {
-        if (tile.capacity == kMaxSortedKeys) {
-            convertToBitmap(tile, key);
-            return;
-        }
-        growSorted(tile);
+    if (tile.count == kMaxSortedKeys) {
+        convertToBitmap(tile, key);
+        return;
     }
     assert(tile.count < tile.capacity);
     std::uint16_t* keys = sortedKeys(tile.storage);
@@ -230,16 +180,6 @@ void PointSet::insertSorted(Tile& tile, std::uint16_t key) {
                  static_cast<std::size_t>(tile.count - slot) * sizeof *keys);
     keys[slot] = key;
     ++tile.count;
-}
-
-void PointSet::growSorted(Tile& tile) {
-    assert(tile.capacity >= kFirstSortedCapacity && tile.capacity < kMaxSortedKeys);
-    const int from = sizeClassOf(tile.capacity);
-    void* larger = m_allocator.allocate(from + 1);
-    std::memcpy(larger, tile.storage, BlockAllocator::blockBytes(from));
-    m_allocator.release(from, tile.storage);
-    tile.storage = larger;
-    tile.capacity *= 2;
 }
 
 void PointSet::convertToBitmap(Tile& tile, std::uint16_t key) {
@@ -252,7 +192,7 @@ void PointSet::convertToBitmap(Tile& tile, std::uint16_t key) {
         setBit(words, keys[i]);
     }
     setBit(words, key);
-    m_allocator.release(BlockAllocator::k4K, tile.storage);
+    m_allocator.release(BlockAllocator::k512, tile.storage);
     tile.storage = bitmap;
     tile.capacity = kBitmapCapacity;
     ++tile.count;

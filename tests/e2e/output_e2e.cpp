@@ -138,7 +138,7 @@ TEST(Output, RunningOutOfMemoryKeepsWhatWasFound) {
     Sandbox box;
     copyBundledCatalogue(box);
     // The map fits; the solver's stores of the search that follows do not.
-    box.limitMemory(std::uint64_t{40} << 20);
+    box.limitMemory(std::uint64_t{46} << 20);
     const RunResult result = box.run({"-p", "1100", "-u", "1100", "-m", "-s", "-o", "out.rle"});
     EXPECT_EQ(result.status, 3);
     EXPECT_NE(result.err.find("Out of memory in set "), std::string::npos) << result.err;

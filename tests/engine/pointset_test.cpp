@@ -103,43 +103,29 @@ TEST(PointSet, StoresAStateOnceInEitherForm) {
     EXPECT_EQ(set.size(), 3001);
 }
 
-TEST(PointSet, TurnsATileIntoABitmapAtItsTwoThousandFortyNinthState) {
-    BlockAllocator allocator;
-    PointSet set(allocator);
-    insertCornerTileStates(set, 2048);
-    EXPECT_EQ(set.tileCapacity(cornerTileState(0)), 2048);
-    EXPECT_EQ(allocator.used(BlockAllocator::k4K), 1);
-    const std::int32_t free4K = allocator.free(BlockAllocator::k4K);
-
-    set.insert(cornerTileState(1));
-    EXPECT_EQ(set.tileCapacity(cornerTileState(0)), PointSet::kBitmapCapacity);
-    EXPECT_EQ(set.size(), 2049);
-    for (std::int32_t n = 0; n < 2048; ++n) {
-        ASSERT_TRUE(set.contains(cornerTileState(n * kScatter % 65536))) << n;
-    }
-    EXPECT_TRUE(set.contains(cornerTileState(1)));
-    EXPECT_FALSE(set.contains(cornerTileState(2)));
-    EXPECT_EQ(allocator.used(BlockAllocator::k4K), 0);
-    EXPECT_EQ(allocator.free(BlockAllocator::k4K), free4K + 1);
-    EXPECT_EQ(set.storageBytes(), 8192u);
-    EXPECT_EQ(allocator.usedBytes(), 8192u);
-}
-
-TEST(PointSet, MovesToA1KBlockAtThe257thStateAndHandsBackThe512Block) {
+TEST(PointSet, TurnsATileIntoABitmapBeyondItsSortedKeysAndHandsBackTheBlock) {
+    constexpr std::int32_t kSorted = PointSet::kMaxSortedKeys;
     BlockAllocator allocator;
     // A released block is the next handed out, so the set's first block is this one.
     void* firstBlock = allocator.allocate(BlockAllocator::k512);
     allocator.release(BlockAllocator::k512, firstBlock);
     PointSet set(allocator);
-    insertCornerTileStates(set, 256);
-    EXPECT_EQ(set.tileCapacity(cornerTileState(0)), 256);
+    insertCornerTileStates(set, kSorted);
+    EXPECT_EQ(set.tileCapacity(cornerTileState(0)), kSorted);
+    EXPECT_EQ(set.storageBytes(), 512u);
     EXPECT_EQ(allocator.used(BlockAllocator::k512), 1);
 
     set.insert(cornerTileState(1));
-    EXPECT_EQ(set.tileCapacity(cornerTileState(0)), 512);
-    EXPECT_EQ(set.storageBytes(), 1024u);
+    EXPECT_EQ(set.tileCapacity(cornerTileState(0)), PointSet::kBitmapCapacity);
+    EXPECT_EQ(set.size(), kSorted + 1);
+    for (std::int32_t n = 0; n < kSorted; ++n) {
+        ASSERT_TRUE(set.contains(cornerTileState(n * kScatter % 65536))) << n;
+    }
+    EXPECT_TRUE(set.contains(cornerTileState(1)));
+    EXPECT_FALSE(set.contains(cornerTileState(2)));
     EXPECT_EQ(allocator.used(BlockAllocator::k512), 0);
-    EXPECT_EQ(allocator.used(BlockAllocator::k1K), 1);
+    EXPECT_EQ(set.storageBytes(), 8192u);
+    EXPECT_EQ(allocator.usedBytes(), 8192u);
     EXPECT_EQ(allocator.allocate(BlockAllocator::k512), firstBlock);
 }
 
