@@ -48,9 +48,11 @@ cd "$root"
 # keeps the standard output in $work/<name>.out; a run stopped at the limit counts as the limit.
 measure() {
     # shellcheck disable=SC2086 # the search is split into its words on purpose
-    if ! /usr/bin/time -f "%U %M" -o "$work/time" \
+    # A run stopped at the limit ends by a signal, which time reports on a line of its own.
+    /usr/bin/time -f "%U %M" -o "$work/time" \
         sh -c "${limit:+ulimit -t $limit;} exec \"\$0\" \"\$@\"" "$2" $3 \
-        >"$work/$1.out" 2>/dev/null; then
+        >"$work/$1.out" 2>/dev/null || true
+    if grep -q 'terminated by signal' "$work/time"; then
         echo "stopped" >>"$work/$1.out"
     fi
     tail -n 1 "$work/time" >>"$work/$1.times"

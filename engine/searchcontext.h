@@ -15,6 +15,8 @@ struct SearchStatistics {
     std::uint64_t chainsExamined = 0;
     std::uint64_t composeCalls = 0;
     std::uint64_t partialChecks = 0;
+    // Components tried in a place of a chain by the active-set mode's orderings.
+    std::uint64_t orderingSteps = 0;
     std::uint64_t results = 0;
     // The search map, when one was built: its states before and after the pruning, the most in one
     // generation, and the bytes of the blocks that hold them.

@@ -34,7 +34,12 @@ SetOrdering::SetOrdering(SearchContext& context)
 
 void SetOrdering::run(const Target& target, const std::vector<std::int32_t>& counts) {
     setUp(target, counts);
+    m_steps = 0;
+    if (target.isLoop && !everyKindHasNeighbours()) {
+        return;
+    }
     search();
+    m_context.statistics().orderingSteps += m_steps;
 }
 
 void SetOrdering::setUp(const Target& target, const std::vector<std::int32_t>& counts) {
@@ -51,7 +56,7 @@ void SetOrdering::setUp(const Target& target, const std::vector<std::int32_t>& c
             continue;
         }
         const BasicComponent& component = *m_context.input().components[i];
-        m_records.push_back({counts[i], &component, reachOf(component)});
+        m_records.push_back({counts[i], &component, reachOf(component), component.index()});
         m_remainingLength += counts[i];
         m_remainingReach += counts[i] * m_records.back().reach;
         slots += std::int64_t{counts[i]} * component.activeCount();
@@ -61,7 +66,11 @@ void SetOrdering::setUp(const Target& target, const std::vector<std::int32_t>& c
     }
     assert(!m_records.empty());
     linkRecords();
-    m_stack.assign(static_cast<std::size_t>(m_remainingLength) + 1, Frame{});
+    // A level's frame is written whenever the level is entered; only the base starts afresh.
+    if (m_stack.size() < static_cast<std::size_t>(m_remainingLength) + 1) {
+        m_stack.resize(static_cast<std::size_t>(m_remainingLength) + 1);
+    }
+    m_stack[0] = Frame{};
     m_chain->reserve(m_remainingLength, static_cast<std::int32_t>(slots));
     if (m_chain->text() != target.label) {
         m_chain->setText(target.label);
@@ -71,6 +80,32 @@ void SetOrdering::setUp(const Target& target, const std::vector<std::int32_t>& c
 
 SetOrdering::~SetOrdering() = default;
 
+// In a loop every component has a neighbour on either side, of a kind of the same set: one of its
+// own kind only when the set holds two. A set where some kind may follow no kind of the set, or
+// be followed by none, holds no loop, whatever the order; most sets fail here, at the cost of a
+// few pair lookups instead of a walk.
+bool SetOrdering::everyKindHasNeighbours() const {
+    const ACTree& automaton = m_context.input().automaton;
+    if (m_remainingLength < 2) {
+        return true;
+    }
+    for (const SetRecord& kind : m_records) {
+        bool follows = false;
+        bool followed = false;
+        for (const SetRecord& other : m_records) {
+            if (&other == &kind && kind.count < 2) {
+                continue;
+            }
+            follows = follows || automaton.allowsPair(other.symbol, kind.symbol);
+            followed = followed || automaton.allowsPair(kind.symbol, other.symbol);
+        }
+        if (!follows || !followed) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void SetOrdering::linkRecords() {
     const std::size_t end = m_records.size();
     m_nextFree.resize(end + 1);
@@ -79,29 +114,6 @@ void SetOrdering::linkRecords() {
         m_nextFree[i] = static_cast<std::int32_t>(i == end ? 0 : i + 1);
         m_previousFree[i] = static_cast<std::int32_t>(i == 0 ? end : i - 1);
     }
-}
-
-void SetOrdering::takeUse(std::int32_t record) {
-    const auto at = static_cast<std::size_t>(record);
-    SetRecord& r = m_records[at];
-    assert(r.count > 0);
-    if (--r.count == 0) {
-        m_nextFree[static_cast<std::size_t>(m_previousFree[at])] = m_nextFree[at];
-        m_previousFree[static_cast<std::size_t>(m_nextFree[at])] = m_previousFree[at];
-    }
-    --m_remainingLength;
-    m_remainingReach -= r.reach;
-}
-
-void SetOrdering::giveUse(std::int32_t record) {
-    const auto at = static_cast<std::size_t>(record);
-    SetRecord& r = m_records[at];
-    if (r.count++ == 0) {
-        m_nextFree[static_cast<std::size_t>(m_previousFree[at])] = record;
-        m_previousFree[static_cast<std::size_t>(m_nextFree[at])] = record;
-    }
-    ++m_remainingLength;
-    m_remainingReach += r.reach;
 }
 
 void SetOrdering::placeAt(Frame& frame, const Frame& previous,
@@ -141,6 +153,7 @@ void SetOrdering::search() {
         }
         takeUse(m_rarest);
         base.state = state;
+        base.symbol = first.index();
         placeAt(base, Frame(base), first);
         base.record = m_rarest;
         m_firstLevel = 0;
@@ -176,19 +189,19 @@ void SetOrdering::search() {
             m_levelsSinceCheck = std::max(m_levelsSinceCheck - 1, 0);
         } else {
             const Frame& previous = m_stack[static_cast<std::size_t>(m_top - 1)];
-            const BasicComponent& component =
-                *m_records[static_cast<std::size_t>(frame.record)].component;
-            const ACTree::State state = automaton.next(previous.state, component.index());
+            const SetRecord& record = m_records[static_cast<std::size_t>(frame.record)];
+            ++m_steps;
+            const ACTree::State state = automaton.next(previous.state, record.symbol);
             // The first level of an open chain has no component before it.
             if (state == ACTree::kDead ||
-                (previous.component != nullptr &&
-                 !automaton.allowsPair(previous.component->index(), component.index()))) {
+                (previous.symbol >= 0 && !automaton.allowsPair(previous.symbol, record.symbol))) {
                 frame.record = nextFree(frame.record);
                 continue;
             }
             takeUse(frame.record);
             frame.state = state;
-            placeAt(frame, previous, component);
+            frame.symbol = record.symbol;
+            placeAt(frame, previous, *record.component);
             if (m_remainingLength > 0) {
                 if (canStillReachTheEnd(frame)) {
                     push = true;

@@ -4,6 +4,7 @@
 // by the variant solver on the partial chain.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -35,12 +36,16 @@ class SetOrdering {
         const BasicComponent* component = nullptr;
         // The most one use can move the signal: |displacement| rounded down, plus one.
         std::int64_t reach = 0;
+        // The component's symbol in the automaton, at hand without a look into the component.
+        std::int32_t symbol = 0;
     };
 
     struct Frame {
         // The automaton's state after this level's component.
         ACTree::State state = ACTree::kDead;
         const BasicComponent* component = nullptr;
+        // Its symbol; -1 before the first component of an open chain.
+        std::int32_t symbol = -1;
         // The signal after this level's component.
         std::int32_t x = 0;
         std::int32_t y = 0;
@@ -54,9 +59,11 @@ class SetOrdering {
     void setUp(const Target& target, const std::vector<std::int32_t>& counts);
     void search();
 
+    // Called at every step: defined below, inline.
     void takeUse(std::int32_t record);
     void giveUse(std::int32_t record);
     void linkRecords();
+    bool everyKindHasNeighbours() const;
     std::int32_t nextFree(std::int32_t record) const {
         return m_nextFree[static_cast<std::size_t>(record)];
     }
@@ -91,7 +98,32 @@ class SetOrdering {
     // fixed there, else 1.
     std::int32_t m_firstLevel = 1;
     std::int32_t m_levelsSinceCheck = 0;
+    // Components tried in this set; added to the statistics once the set is done.
+    std::uint64_t m_steps = 0;
     bool m_minimise = false;
 };
+
+inline void SetOrdering::takeUse(std::int32_t record) {
+    const auto at = static_cast<std::size_t>(record);
+    SetRecord& r = m_records[at];
+    assert(r.count > 0);
+    if (--r.count == 0) {
+        m_nextFree[static_cast<std::size_t>(m_previousFree[at])] = m_nextFree[at];
+        m_previousFree[static_cast<std::size_t>(m_nextFree[at])] = m_previousFree[at];
+    }
+    --m_remainingLength;
+    m_remainingReach -= r.reach;
+}
+
+inline void SetOrdering::giveUse(std::int32_t record) {
+    const auto at = static_cast<std::size_t>(record);
+    SetRecord& r = m_records[at];
+    if (r.count++ == 0) {
+        m_nextFree[static_cast<std::size_t>(m_previousFree[at])] = record;
+        m_previousFree[static_cast<std::size_t>(m_nextFree[at])] = record;
+    }
+    ++m_remainingLength;
+    m_remainingReach += r.reach;
+}
 
 }  // namespace trelkan
