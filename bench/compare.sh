@@ -48,14 +48,17 @@ cd "$root"
 # keeps the standard output in $work/<name>.out; a run stopped at the limit counts as the limit.
 measure() {
     # shellcheck disable=SC2086 # the search is split into its words on purpose
-    # A run stopped at the limit ends by a signal, which time reports on a line of its own.
-    /usr/bin/time -f "%U %M" -o "$work/time" \
+    /usr/bin/time -f "%U %S %M" -o "$work/time" \
         sh -c "${limit:+ulimit -t $limit;} exec \"\$0\" \"\$@\"" "$2" $3 \
         >"$work/$1.out" 2>/dev/null || true
-    if grep -q 'terminated by signal' "$work/time"; then
+    # A run stopped at the limit ends by a signal, which time reports on a line of its own, or
+    # at least used up its CPU time.
+    if grep -q 'terminated by signal' "$work/time" ||
+        tail -n 1 "$work/time" | awk -v limit="${limit:-0}" \
+            '{ exit !(limit > 0 && $1 + $2 >= limit - 0.05) }'; then
         echo "stopped" >>"$work/$1.out"
     fi
-    tail -n 1 "$work/time" >>"$work/$1.times"
+    tail -n 1 "$work/time" | awk '{ print $1, $3 }' >>"$work/$1.times"
 }
 median() {
     sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
