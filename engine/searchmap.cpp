@@ -168,19 +168,20 @@ void SearchMap::growFromStarts() {
 
 namespace {
 
-// Whether some component passes the test, the list taken from its end in batches of eight. Within
-// a batch every test runs, without a branch between them, so that their lookups in eight sets
-// are under way at once instead of one after the other; a state that is kept still stops after
-// the batch that keeps it.
-template <typename Test>
-bool anyInBatches(const std::vector<BasicComponent*>& components, Test test) {
+// Whether some link holds for the state, the links taken in batches of eight. Within a batch every
+// lookup runs, without a branch between them, so that the lookups in eight sets are under way at
+// once instead of one after the other; a state that is kept still stops after the batch that
+// keeps it.
+bool anyLinkHolds(const std::vector<SearchMap::Link>& links, const SignalState& state) {
     constexpr std::size_t kBatch = 8;
-    std::size_t i = components.size();
+    std::size_t i = 0;
     bool any = false;
-    while (i > 0 && !any) {
-        const std::size_t end = i > kBatch ? i - kBatch : 0;
-        for (; i > end; --i) {
-            any |= test(components[i - 1]);
+    while (i < links.size() && !any) {
+        const std::size_t end = std::min(links.size(), i + kBatch);
+        for (; i < end; ++i) {
+            const SearchMap::Link& link = links[i];
+            any |= link.set->contains(
+                {wrapAdd(state.x, link.offset.x), wrapAdd(state.y, link.offset.y), link.dir});
         }
     }
     return any;
@@ -188,21 +189,41 @@ bool anyInBatches(const std::vector<BasicComponent*>& components, Test test) {
 
 }  // namespace
 
+// The walk comes to the states of each direction in turn; their links are worked out then, once,
+// so that a state's lookups need nothing but its coordinates.
+template <typename LinksFor>
+void SearchMap::keepLinkedStates(std::int32_t t, LinksFor linksFor) {
+    PointSet& set = m_sets[static_cast<std::size_t>(t)];
+    SignalState state;
+    bool more = set.first(state);
+    bool linked = false;
+    Direction linkedDir = kF;
+    while (more) {
+        if (!linked || state.dir != linkedDir) {
+            m_links.clear();
+            linksFor(state.dir);
+            linked = true;
+            linkedDir = state.dir;
+        }
+        more = anyLinkHolds(m_links, state) ? set.next(state) : set.eraseAndNext(state);
+    }
+}
+
 // Upwards, so that each set is judged against the sets below it that are already pruned (or,
 // below the half, grown from the end).
 void SearchMap::pruneUpperHalf() {
     const std::vector<BasicComponent*>& components = m_input.components;
     for (std::int32_t t = m_half; t < generations() && !stopped(); ++t) {
-        PointSet& set = m_sets[static_cast<std::size_t>(t)];
-        SignalState state;
-        bool more = set.first(state);
-        while (more) {
-            const auto leadsOn = [&](const BasicComponent* component) {
-                const std::int32_t earlier = t - component->dt();
-                return earlier >= 0 && contains(earlier, outputOf(*component, state));
-            };
-            more = anyInBatches(components, leadsOn) ? set.next(state) : set.eraseAndNext(state);
-        }
+        keepLinkedStates(t, [&](Direction dir) {
+            for (auto component = components.rbegin(); component != components.rend();
+                 ++component) {
+                const std::int32_t earlier = t - (*component)->dt();
+                if (earlier >= 0) {
+                    m_links.push_back({&m_sets[static_cast<std::size_t>(earlier)],
+                                       (*component)->outOffset(dir), (*component)->outDir(dir)});
+                }
+            }
+        });
     }
 }
 
@@ -211,17 +232,16 @@ void SearchMap::pruneUpperHalf() {
 void SearchMap::pruneLowerHalf() {
     const std::vector<BasicComponent*>& components = m_input.components;
     for (std::int32_t t = m_half - 1; t >= 0 && !stopped(); --t) {
-        PointSet& set = m_sets[static_cast<std::size_t>(t)];
-        SignalState state;
-        bool more = set.first(state);
-        while (more) {
-            const auto comesFrom = [&](const BasicComponent* component) {
-                const std::int64_t later = std::int64_t{t} + component->dt();
-                return later < generations() &&
-                       contains(static_cast<std::int32_t>(later), inputOf(*component, state));
-            };
-            more = anyInBatches(components, comesFrom) ? set.next(state) : set.eraseAndNext(state);
-        }
+        keepLinkedStates(t, [&](Direction dir) {
+            for (auto component = components.rbegin(); component != components.rend();
+                 ++component) {
+                const std::int64_t later = std::int64_t{t} + (*component)->dt();
+                if (later < generations()) {
+                    m_links.push_back({&m_sets[static_cast<std::size_t>(later)],
+                                       (*component)->backOffset(dir), (*component)->backDir(dir)});
+                }
+            }
+        });
         insertTargetStarts(t);
     }
 }

@@ -10,8 +10,10 @@
 
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 #include "base/box.h"
+#include "base/direction.h"
 #include "base/target.h"
 #include "engine/pointset.h"
 
@@ -31,6 +33,14 @@ std::int64_t spanArea(const Box& box);
 
 class SearchMap {
   public:
+    // What one component asks of a state of one direction while the map is pruned: the state it
+    // links to lies this far off, in this direction, in this generation's set.
+    struct Link {
+        const PointSet* set;
+        Offset offset;
+        Direction dir;
+    };
+
     // Builds the map for the search's components, targets and present area bound, with its
     // progress messages. The search must have at least one target.
     explicit SearchMap(SearchContext& context);
@@ -72,6 +82,10 @@ class SearchMap {
     void pruneUpperHalf();
     void pruneLowerHalf();
     void insertTargetStarts(std::int32_t delay);
+    // Keeps the states of generation t for which some link holds, and drops the others; linksFor
+    // fills m_links for a direction.
+    template <typename LinksFor>
+    void keepLinkedStates(std::int32_t t, LinksFor linksFor);
 
     const SearchInput& m_input;
     const SearchContext& m_context;
@@ -85,6 +99,8 @@ class SearchMap {
     // Cells that every chain of the search covers anyway.
     Box m_baseBox = Box::none();
     bool m_complete = false;
+    // The pruning's links for the direction at hand; kept to spare their allocation.
+    std::vector<Link> m_links;
 };
 
 }  // namespace trelkan
