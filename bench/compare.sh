@@ -45,7 +45,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$root"
 # measure <name> <binary> <search>: appends "user-seconds peak-kB" to $work/<name>.times and
-# keeps the standard output in $work/<name>.out; a run stopped at the limit counts as the limit.
+# keeps the standard output in $work/<name>.out; a run stopped at the limit counts as the limit
+# and leaves $work/<name>.stopped (beside the output, which may end in the middle of a line).
 measure() {
     # shellcheck disable=SC2086 # the search is split into its words on purpose
     /usr/bin/time -f "%U %S %M" -o "$work/time" \
@@ -56,7 +57,7 @@ measure() {
     if grep -q 'terminated by signal' "$work/time" ||
         tail -n 1 "$work/time" | awk -v limit="${limit:-0}" \
             '{ exit !(limit > 0 && $1 + $2 >= limit - 0.05) }'; then
-        echo "stopped" >>"$work/$1.out"
+        : >"$work/$1.stopped"
     fi
     tail -n 1 "$work/time" | awk '{ print $1, $3 }' >>"$work/$1.times"
 }
@@ -66,7 +67,7 @@ median() {
 printf '%-28s %9s %9s %7s %9s %9s %7s %s\n' search "old s" "new s" speedup "old MB" "new MB" \
     memory output
 for search in "$@"; do
-    rm -f "$work"/*.times
+    rm -f "$work"/*.times "$work"/*.stopped
     same=identical
     i=0
     while [ $i -lt "$repeats" ]; do
@@ -79,8 +80,8 @@ for search in "$@"; do
     new_s=$(cut -d' ' -f1 "$work/new.times" | median)
     old_kb=$(cut -d' ' -f2 "$work/old.times" | median)
     new_kb=$(cut -d' ' -f2 "$work/new.times" | median)
-    grep -q '^stopped$' "$work/old.out" && old_s=">$old_s" && same="not comparable (old stopped)"
-    grep -q '^stopped$' "$work/new.out" && new_s=">$new_s" && same="not comparable (new stopped)"
+    [ -e "$work/old.stopped" ] && old_s=">$old_s" && same="not comparable (old stopped)"
+    [ -e "$work/new.stopped" ] && new_s=">$new_s" && same="not comparable (new stopped)"
     echo "$search|$old_s|$new_s|$old_kb|$new_kb|$same" | awk -F'|' '{
         o = $2; n = $3; sub(/>/, "", o); sub(/>/, "", n)
         printf "%-28s %9s %9s %7s %9.1f %9.1f %7s %s\n", $1, $2, $3,
