@@ -35,6 +35,15 @@ constexpr Direction directionOf(int code) {
     return static_cast<Direction>(code & 7);
 }
 
+// The two classes a direction has in every chain: whether it is a mirror image, and whether it
+// is a quarter turn. Each component that turns so flips the class of the chain's direction.
+constexpr bool isMirror(Direction dir) {
+    return dir == kFx || dir == kLx || dir == kBx || dir == kRx;
+}
+constexpr bool isQuarterTurn(Direction dir) {
+    return dir == kL || dir == kLx || dir == kR || dir == kRx;
+}
+
 struct Offset {
     std::int32_t x = 0;
     std::int32_t y = 0;

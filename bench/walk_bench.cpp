@@ -58,9 +58,7 @@ std::vector<BasicComponent*> activeComponents(const ComponentRegister& catalogue
 }
 
 bool turnsOdd(Direction dir, bool mirror) {
-    const bool isMirror = dir == kFx || dir == kLx || dir == kBx || dir == kRx;
-    const bool isQuarter = dir == kL || dir == kLx || dir == kR || dir == kRx;
-    return mirror ? isMirror : isQuarter;
+    return mirror ? isMirror(dir) : isQuarterTurn(dir);
 }
 
 // Multisets of the components whose delays add up to the period with even parities, greedy

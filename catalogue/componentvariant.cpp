@@ -17,21 +17,24 @@ namespace {
 // The offsets at which a box placed in a variant's frame overlaps the variant's own box, one
 // range per axis. Boxes come from cell maps, so they lie well inside the 32-bit range, but the
 // sums are still formed in 64 bits. An empty box (a refused image) gives an empty window.
-void openWindow(CheckCacheRecord& record, const Box& own, const Box& placed) {
-    const std::int64_t minDx = std::int64_t{own.minX} - placed.maxX;
-    const std::int64_t width =
-        std::max<std::int64_t>(0, std::int64_t{own.maxX} - placed.minX - minDx + 1);
-    const std::int64_t minDy = std::int64_t{own.minY} - placed.maxY;
-    const std::int64_t height =
-        std::max<std::int64_t>(0, std::int64_t{own.maxY} - placed.minY - minDy + 1);
-    assert(fitsInt32(minDx) && fitsInt32(width) && fitsInt32(minDy) && fitsInt32(height));
-    record.minDx = static_cast<std::int32_t>(minDx);
-    record.width = static_cast<std::int32_t>(width);
-    record.minDy = static_cast<std::int32_t>(minDy);
-    record.height = static_cast<std::int32_t>(height);
-    // Value-initialised, so every verdict starts unknown; never null, even for an empty window.
-    record.array =
-        std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(width * height + 3) / 4);
+struct Window {
+    std::int64_t minDx;
+    std::int64_t width;
+    std::int64_t minDy;
+    std::int64_t height;
+};
+
+Window windowOf(const Box& own, const Box& placed) {
+    Window window{};
+    window.minDx = std::int64_t{own.minX} - placed.maxX;
+    window.width =
+        std::max<std::int64_t>(0, std::int64_t{own.maxX} - placed.minX - window.minDx + 1);
+    window.minDy = std::int64_t{own.minY} - placed.maxY;
+    window.height =
+        std::max<std::int64_t>(0, std::int64_t{own.maxY} - placed.minY - window.minDy + 1);
+    assert(fitsInt32(window.minDx) && fitsInt32(window.width) && fitsInt32(window.minDy) &&
+           fitsInt32(window.height));
+    return window;
 }
 
 }  // namespace
@@ -96,21 +99,23 @@ bool ComponentVariant::isCompatible(std::int32_t dx, std::int32_t dy, Direction 
     }
     assert(other.m_index >= 0 && other.m_index <= m_index);
     CheckCacheRecord& record = m_checkCache[o][static_cast<std::size_t>(other.m_index)];
-    if (!record.array) {
-        openWindow(record, box(kF), other.box(o));
-    }
+    // The window is worked out anew each time rather than kept in the record: a few subtractions
+    // on boxes at hand, and a record that is one pointer.
+    const Window window = windowOf(box(kF), other.box(o));
     // In 64 bits an offset anywhere in the 32-bit range is merely outside the window.
-    const std::int64_t column = std::int64_t{dx} - record.minDx;
-    const std::int64_t row = std::int64_t{dy} - record.minDy;
-    if (column < 0 || column >= record.width || row < 0 || row >= record.height) {
+    const std::int64_t column = std::int64_t{dx} - window.minDx;
+    const std::int64_t row = std::int64_t{dy} - window.minDy;
+    if (column < 0 || column >= window.width || row < 0 || row >= window.height) {
         return true;  // The boxes do not meet.
     }
-    const auto at = static_cast<std::size_t>(row * record.width + column);
-    std::uint8_t verdict = record.verdict(at);
+    CheckCacheRecord::Byte* verdicts =
+        record.verdicts(static_cast<std::size_t>(window.width * window.height));
+    const auto at = static_cast<std::size_t>(row * window.width + column);
+    std::uint8_t verdict = CheckCacheRecord::verdict(verdicts, at);
     if (verdict == CheckCacheRecord::kUnknown) {
         verdict = cellsAreCompatible(dx, dy, o, other) ? CheckCacheRecord::kCompatible
                                                        : CheckCacheRecord::kIncompatible;
-        record.setVerdict(at, verdict);
+        CheckCacheRecord::setVerdict(verdicts, at, verdict);
     }
     return verdict == CheckCacheRecord::kCompatible;
 }

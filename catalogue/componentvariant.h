@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,25 +15,47 @@
 namespace trelkan {
 
 // Cached verdicts of isCompatible for one orientation and one other variant, over the window of
-// offsets at which the two image boxes overlap.
-struct CheckCacheRecord {
+// offsets at which the two image boxes overlap: 2 bits each, row-major, four to a byte, since
+// most windows see few verdicts. The workers of a search share the cache and fill it in as they
+// go, so every access is atomic; relaxed will do, since a verdict once written never changes and
+// one that a worker misses is merely worked out again.
+class CheckCacheRecord {
+  public:
+    using Byte = std::atomic<std::uint8_t>;
     static constexpr std::uint8_t kUnknown = 0;
     static constexpr std::uint8_t kCompatible = 1;
     static constexpr std::uint8_t kIncompatible = 2;
 
-    std::int32_t minDx = 0;
-    std::int32_t width = 0;
-    std::int32_t minDy = 0;
-    std::int32_t height = 0;
-    // width x height verdicts of 2 bits, row-major, four to a byte: most windows see few
-    // verdicts, so the record is kept as small as a window allows. Absent until first used.
-    std::unique_ptr<std::uint8_t[]> array;
+    CheckCacheRecord() = default;
+    ~CheckCacheRecord() { std::unique_ptr<Byte[]> owned(m_verdicts.load()); }
+    CheckCacheRecord(const CheckCacheRecord&) = delete;
+    CheckCacheRecord& operator=(const CheckCacheRecord&) = delete;
 
-    std::uint8_t verdict(std::size_t at) const { return (array[at / 4] >> shiftOf(at)) & 3; }
-    void setVerdict(std::size_t at, std::uint8_t value) {
-        array[at / 4] = static_cast<std::uint8_t>(array[at / 4] | (value << shiftOf(at)));
+    // The record's verdicts for a window of the given size, all unknown at first: made on first
+    // use, by one caller only when several race for it.
+    Byte* verdicts(std::size_t size) {
+        Byte* bytes = m_verdicts.load(std::memory_order_acquire);
+        if (bytes != nullptr) {
+            return bytes;
+        }
+        auto fresh = std::make_unique<Byte[]>((size + 3) / 4);
+        if (m_verdicts.compare_exchange_strong(bytes, fresh.get(), std::memory_order_acq_rel)) {
+            return fresh.release();
+        }
+        return bytes;
     }
+    static std::uint8_t verdict(const Byte* bytes, std::size_t at) {
+        return (bytes[at / 4].load(std::memory_order_relaxed) >> shiftOf(at)) & 3;
+    }
+    static void setVerdict(Byte* bytes, std::size_t at, std::uint8_t value) {
+        bytes[at / 4].fetch_or(static_cast<std::uint8_t>(value << shiftOf(at)),
+                               std::memory_order_relaxed);
+    }
+
+  private:
     static int shiftOf(std::size_t at) { return static_cast<int>(at % 4) * 2; }
+
+    std::atomic<Byte*> m_verdicts{nullptr};
 };
 
 class ComponentVariant {

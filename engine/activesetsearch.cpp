@@ -4,22 +4,15 @@
 
 #include "catalogue/basiccomponent.h"
 #include "engine/searchcontext.h"
+#include "engine/setcompletions.h"
 #include "engine/setordering.h"
 
 namespace trelkan {
-namespace {
-
-bool isMirror(Direction dir) {
-    return dir == kFx || dir == kLx || dir == kBx || dir == kRx;
-}
-bool isQuarterTurn(Direction dir) {
-    return dir == kL || dir == kLx || dir == kR || dir == kRx;
-}
-
-}  // namespace
-
-ActiveSetSearch::ActiveSetSearch(SearchContext& context)
-    : m_context(context), m_ordering(std::make_unique<SetOrdering>(context)) {}
+ActiveSetSearch::ActiveSetSearch(SearchContext& context,
+                                 std::shared_ptr<const SetCompletions> completions)
+    : m_context(context),
+      m_ordering(std::make_unique<SetOrdering>(context)),
+      m_completions(std::move(completions)) {}
 
 ActiveSetSearch::~ActiveSetSearch() = default;
 
@@ -72,50 +65,6 @@ std::optional<std::int64_t> ActiveSetSearch::countSets(const Target& target) con
     return m_ways[at(delay, parities)];
 }
 
-// Which remainders the components from each position on can still make up exactly, with even
-// parities in the end: branches that cannot are skipped, which leaves the sets and their order as
-// they are and saves the enumeration most of its work when sets are rare. Built once for the
-// largest delay of the run, unless the table would be too large.
-void ActiveSetSearch::buildCompletions() {
-    const std::vector<BasicComponent*>& components = m_context.input().components;
-    const std::size_t n = components.size();
-    m_completions.clear();
-    if (n == 0 || m_context.input().targets.empty()) {
-        return;
-    }
-    const std::int64_t largest = m_context.input().targets.rbegin()->dt;
-    if ((static_cast<std::int64_t>(n) + 1) * (largest + 1) * 4 > kMaxCompletionEntries) {
-        return;
-    }
-    m_largestDelay = largest;
-    m_completions.assign((n + 1) * (static_cast<std::size_t>(largest) + 1) * 4, 0);
-    m_completions[completionIndex(n, 0, 0, 0)] = 1;
-    for (std::size_t pos = n; pos-- > 0;) {
-        const std::int64_t delay = components[pos]->dt();
-        const int mirror = isMirror(components[pos]->outDir(kF)) ? 1 : 0;
-        const int turn = isQuarterTurn(components[pos]->outDir(kF)) ? 1 : 0;
-        for (std::int64_t r = 0; r <= largest; ++r) {
-            for (int mp = 0; mp < 2; ++mp) {
-                for (int tp = 0; tp < 2; ++tp) {
-                    const bool without = m_completions[completionIndex(pos + 1, r, mp, tp)] != 0;
-                    const bool with =
-                        r >= delay &&
-                        m_completions[completionIndex(pos, r - delay, mp ^ mirror, tp ^ turn)] != 0;
-                    m_completions[completionIndex(pos, r, mp, tp)] = without || with ? 1 : 0;
-                }
-            }
-        }
-    }
-}
-
-bool ActiveSetSearch::canComplete(std::size_t pos) const {
-    if (m_completions.empty()) {
-        return true;
-    }
-    return m_completions[completionIndex(pos, m_remaining, m_mirrorParity & 1, m_turnParity & 1)] !=
-           0;
-}
-
 // Counting needs no sets found when they can be counted.
 void ActiveSetSearch::enumerateSets(const Target& target, SetPass pass) {
     if (pass == SetPass::kCounting) {
@@ -139,14 +88,11 @@ void ActiveSetSearch::enumerateSets(const Target& target, SetPass pass) {
 // that ends facing the target's direction passes both parity tests: each mirror image flips the
 // mirror class of the direction and each quarter turn its turn class.
 void ActiveSetSearch::findSets(const Target& target, SetPass pass) {
+    m_pass = pass;
     const std::vector<BasicComponent*>& components = m_context.input().components;
     const std::size_t n = components.size();
     if (n == 0) {
         return;
-    }
-    if (!m_completionsBuilt) {
-        buildCompletions();
-        m_completionsBuilt = true;
     }
     m_activeSet.assign(n, 0);
     m_swaps.resize(n);
@@ -158,35 +104,42 @@ void ActiveSetSearch::findSets(const Target& target, SetPass pass) {
     m_remaining = target.dt;
     m_mirrorParity = isMirror(target.dir) ? 1 : 0;
     m_turnParity = isQuarterTurn(target.dir) ? 1 : 0;
-    if (!canComplete(0)) {
+    if (!canComplete(0) || skipSetsFrom(0)) {
         return;
     }
     const std::size_t last = n - 1;
     std::size_t i = 0;
+    bool fill = true;
     while (m_context.running()) {
-        // Fill position i with as many as fit, then with fewer while the rest cannot be made up.
-        const std::int64_t delay = components[i]->dt();
-        const auto fill = static_cast<std::int32_t>(m_remaining / delay);
-        m_activeSet[i] = fill;
-        m_remaining -= std::int64_t{fill} * delay;
-        m_mirrorParity += m_swaps[i] * fill;
-        m_turnParity += m_turns[i] * fill;
-        while (i != last && !canComplete(i + 1)) {
-            assert(m_activeSet[i] > 0);
-            takeBack(i, 1);
-        }
-        if (m_remaining != 0 && i != last) {
-            ++i;
-            continue;
-        }
-        if (m_remaining == 0 && m_mirrorParity % 2 == 0 && m_turnParity % 2 == 0) {
-            setFound(target, pass);
+        if (fill) {
+            // Fill position i with as many as fit, then with fewer while the rest cannot be made
+            // up.
+            const std::int64_t delay = components[i]->dt();
+            const auto units = static_cast<std::int32_t>(m_remaining / delay);
+            m_activeSet[i] = units;
+            m_remaining -= std::int64_t{units} * delay;
+            m_mirrorParity += m_swaps[i] * units;
+            m_turnParity += m_turns[i] * units;
+            while (i != last && !canComplete(i + 1)) {
+                assert(m_activeSet[i] > 0);
+                takeBack(i, 1);
+            }
+            if (m_remaining != 0 && i != last) {
+                if (!skipSetsFrom(i + 1)) {
+                    ++i;
+                    continue;
+                }
+            } else {
+                if (m_remaining == 0 && m_mirrorParity % 2 == 0 && m_turnParity % 2 == 0) {
+                    setFound(target, pass);
+                }
+                if (i == last) {
+                    takeBack(i, m_activeSet[i]);
+                }
+            }
         }
         // Back-track to the nearest position that can give up one unit and leave a remainder
         // that the positions after it can make up.
-        if (i == last) {
-            takeBack(i, m_activeSet[i]);
-        }
         for (;;) {
             while (m_activeSet[i] == 0) {
                 if (i == 0) {
@@ -199,7 +152,12 @@ void ActiveSetSearch::findSets(const Target& target, SetPass pass) {
                 break;
             }
         }
-        ++i;
+        // The positions after i start afresh, unless none of their sets is wanted.
+        assert(i != last);
+        fill = !skipSetsFrom(i + 1);
+        if (fill) {
+            ++i;
+        }
     }
 }
 

@@ -8,14 +8,17 @@
 #include <vector>
 
 #include "engine/componentsets.h"
+#include "engine/searchcontext.h"
+#include "engine/setcompletions.h"
 
 namespace trelkan {
 
 class SetOrdering;
 
-class ActiveSetSearch final : public ComponentSetSearch {
+class alignas(kCacheLineBytes) ActiveSetSearch final : public ComponentSetSearch {
   public:
-    explicit ActiveSetSearch(SearchContext& context);
+    // The completions are the search's, shared by its workers.
+    ActiveSetSearch(SearchContext& context, std::shared_ptr<const SetCompletions> completions);
     ~ActiveSetSearch() override;
     ActiveSetSearch(const ActiveSetSearch&) = delete;
     ActiveSetSearch& operator=(const ActiveSetSearch&) = delete;
@@ -33,21 +36,28 @@ class ActiveSetSearch final : public ComponentSetSearch {
     // The number of the target's sets, counted without finding them; none when the count would
     // take too much room or would not fit.
     std::optional<std::int64_t> countSets(const Target& target) const;
-    void buildCompletions();
-    // Whether the positions from pos on can make up the remainder with even parities.
-    bool canComplete(std::size_t pos) const;
-    std::size_t completionIndex(std::size_t pos, std::int64_t remainder, int mirror,
-                                int turn) const {
-        return ((pos * static_cast<std::size_t>(m_largestDelay + 1) +
-                 static_cast<std::size_t>(remainder)) *
-                    2 +
-                static_cast<std::size_t>(mirror)) *
-                   2 +
-               static_cast<std::size_t>(turn);
+    // Whether the positions from pos on can make up the remainder with even parities. Both are
+    // asked at every step of the enumeration: inline.
+    bool canComplete(std::size_t pos) const {
+        return m_completions->canComplete(pos, m_remaining, m_mirrorParity & 1, m_turnParity & 1);
+    }
+    // With the positions before pos fixed, counts the sets that the positions from pos on make
+    // and skips them, when none of them is wanted: only a search behind its next wanted set
+    // looks the count up.
+    bool skipSetsFrom(std::size_t pos) {
+        const std::int64_t wanted = m_context.firstWantedSet();
+        if (m_pass != SetPass::kSearching || m_context.setNumber() + 1 >= wanted) {
+            return false;
+        }
+        const std::int64_t count =
+            m_completions->count(pos, m_remaining, m_mirrorParity & 1, m_turnParity & 1);
+        if (count == SetCompletions::kManySets || m_context.setNumber() + count >= wanted) {
+            return false;
+        }
+        m_context.skipSets(count);
+        return true;
     }
 
-    // Beyond this many entries the enumeration goes without its table.
-    static constexpr std::int64_t kMaxCompletionEntries = std::int64_t{1} << 26;
     // Beyond this delay the sets are counted by finding them.
     static constexpr std::int32_t kMaxCountedDelay = 1 << 22;
 
@@ -62,11 +72,10 @@ class ActiveSetSearch final : public ComponentSetSearch {
     std::int64_t m_remaining = 0;
     std::int32_t m_mirrorParity = 0;
     std::int32_t m_turnParity = 0;
-    std::vector<std::uint8_t> m_completions;
+    std::shared_ptr<const SetCompletions> m_completions;
     // The counts of countSets, per remainder and parities; kept to spare its allocation.
     mutable std::vector<std::int64_t> m_ways;
-    std::int64_t m_largestDelay = 0;
-    bool m_completionsBuilt = false;
+    SetPass m_pass = SetPass::kCounting;
 };
 
 }  // namespace trelkan

@@ -1,19 +1,26 @@
 #include "engine/componentsets.h"
 
 #include "base/format.h"
+#include "engine/parallelsearch.h"
 #include "engine/searchcontext.h"
 
 namespace trelkan {
 
-void runComponentSets(SearchContext& context, ComponentSetSearch& mode) {
+void runComponentSets(SearchContext& context, const ModeMaker& makeMode) {
     const std::set<Target, TargetLess>& targets = context.input().targets;
+    const std::unique_ptr<ComponentSetSearch> mode = makeMode(context);
     context.restartSets();
     context.progress("Counting component sets...\n");
     for (const Target& target : targets) {
-        mode.enumerateSets(target, SetPass::kCounting);
+        mode->enumerateSets(target, SetPass::kCounting);
     }
     context.progress(
         formatMessage("Found %lld component sets\n", static_cast<long long>(context.setNumber())));
+    const Shard& shard = context.input().shard;
+    if (shard.count > 1) {
+        context.progress(formatMessage("Shard %lld of %lld\n", static_cast<long long>(shard.number),
+                                       static_cast<long long>(shard.count)));
+    }
     if (context.input().ignoreSets != 0) {
         const long long first = static_cast<long long>(context.input().ignoreSets) + 1;
         context.progress(formatMessage("Searching (starting at set %lld) ...\n", first));
@@ -22,11 +29,19 @@ void runComponentSets(SearchContext& context, ComponentSetSearch& mode) {
     }
     const std::int64_t total = context.setNumber();
     context.restartSets();
-    for (const Target& target : targets) {
-        if (!context.running()) {
+    if (context.input().threads > 1 || context.input().shard.count > 1) {
+        searchInParallel(context, makeMode, total);
+    } else {
+        searchTargets(context, *mode, total);
+    }
+}
+
+void searchTargets(SearchContext& context, ComponentSetSearch& mode, std::int64_t setCount) {
+    for (const Target& target : context.input().targets) {
+        if (!context.running() || context.isPastItsSets()) {
             break;
         }
-        if (context.setNumber() < total || mode.findsChainsOutsideSets()) {
+        if (context.setNumber() < setCount || mode.findsChainsOutsideSets()) {
             mode.enumerateSets(target, SetPass::kSearching);
         }
     }

@@ -3,6 +3,9 @@
 // can say where it stopped and a later run can skip what is done.
 #pragma once
 
+#include <functional>
+#include <memory>
+
 #include "base/target.h"
 
 namespace trelkan {
@@ -25,7 +28,15 @@ class ComponentSetSearch {
     virtual bool findsChainsOutsideSets() const { return false; }
 };
 
-// Counts the sets of every target, then searches them, with the progress messages.
-void runComponentSets(SearchContext& context, ComponentSetSearch& mode);
+// Makes a mode's search for a context: one for the search, and one per worker when it has several.
+using ModeMaker = std::function<std::unique_ptr<ComponentSetSearch>(SearchContext&)>;
+
+// Counts the sets of every target, then searches them, with the progress messages: in the calling
+// thread, or with the input's workers and shard. The results reach the context's sink in the same
+// order either way.
+void runComponentSets(SearchContext& context, const ModeMaker& makeMode);
+
+// The searching pass of one context over the sets it owns, for every target in turn.
+void searchTargets(SearchContext& context, ComponentSetSearch& mode, std::int64_t setCount);
 
 }  // namespace trelkan

@@ -129,6 +129,9 @@ MapChainSearch::Step MapChainSearch::tryChoice(std::int32_t floor) {
 MapChainSearch::Step MapChainSearch::setFound() {
     assert(m_depth == kSetDepth);
     m_context.nextSet();
+    if (m_context.isPastItsSets()) {
+        return Step::kStop;
+    }
     if (m_pass == SetPass::kSearching && m_context.setIsSearched()) {
         if (!walk(kSetDepth) || !m_context.running()) {
             return Step::kStop;

@@ -13,6 +13,7 @@
 #include "base/box.h"
 #include "catalogue/actree.h"
 #include "engine/componentsets.h"
+#include "engine/searchcontext.h"
 
 namespace trelkan {
 
@@ -20,7 +21,7 @@ class BasicComponent;
 class CompoundComponent;
 class SearchMap;
 
-class MapChainSearch final : public ComponentSetSearch {
+class alignas(kCacheLineBytes) MapChainSearch final : public ComponentSetSearch {
   public:
     MapChainSearch(SearchContext& context, const SearchMap& map);
     ~MapChainSearch() override;

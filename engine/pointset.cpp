@@ -65,6 +65,11 @@ bool findSorted(const std::uint16_t* keys, std::int32_t count, std::uint16_t key
 // ---- BlockAllocator ----
 
 void* BlockAllocator::allocate(int sizeClass) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return allocateLocked(sizeClass);
+}
+
+void* BlockAllocator::allocateLocked(int sizeClass) {
     assert(sizeClass >= k512 && sizeClass <= k8K);
     const auto c = static_cast<std::size_t>(sizeClass);
     void* block = nullptr;
@@ -82,6 +87,7 @@ void* BlockAllocator::allocate(int sizeClass) {
 
 void BlockAllocator::release(int sizeClass, void* block) {
     assert(sizeClass >= k512 && sizeClass <= k8K);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     assert(block != nullptr);
     assert(m_used[static_cast<std::size_t>(sizeClass)] > 0);
     pushFree(sizeClass, block);
@@ -131,7 +137,7 @@ void BlockAllocator::pushFree(int sizeClass, void* block) {
 // list. The larger block stops counting as used there; its halves count here.
 void* BlockAllocator::splitLarger(int sizeClass) {
     assert(m_freeLists[static_cast<std::size_t>(sizeClass)] == nullptr);
-    auto* whole = static_cast<std::byte*>(allocate(sizeClass + 1));
+    auto* whole = static_cast<std::byte*>(allocateLocked(sizeClass + 1));
     --m_used[static_cast<std::size_t>(sizeClass + 1)];
     pushFree(sizeClass, whole + blockBytes(sizeClass));
     return whole;

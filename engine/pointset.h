@@ -9,10 +9,12 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "base/target.h"
@@ -21,7 +23,9 @@ namespace trelkan {
 
 // Hands out blocks of five fixed sizes, each class halved from the next larger one and the largest
 // cut from 1 MB chunks of the heap. A released block goes to the front of its class's free list;
-// halves are never joined again and chunks go back to the heap only with the allocator.
+// halves are never joined again and chunks go back to the heap only with the allocator. The sets
+// of a map are grown by several threads at once, so a lock guards the lists: a set takes at most
+// two blocks per tile, so the lock is taken rarely.
 class BlockAllocator {
   public:
     enum SizeClass : int { k512, k1K, k2K, k4K, k8K };
@@ -53,11 +57,14 @@ class BlockAllocator {
         FreeBlock* next;
     };
 
+    // allocate, with the lock held.
+    void* allocateLocked(int sizeClass);
     void addChunk();
     void* popFree(int sizeClass);
     void pushFree(int sizeClass, void* block);
     void* splitLarger(int sizeClass);
 
+    std::mutex m_mutex;
     std::array<FreeBlock*, kClassCount> m_freeLists{};
     std::array<std::int32_t, kClassCount> m_used{};
     std::array<std::int32_t, kClassCount> m_free{};
@@ -86,6 +93,11 @@ class PointSet {
     // The search's one question, asked billions of times: inline, so that the callers' loops
     // keep their sets' addresses at hand.
     bool contains(const SignalState& state) const;
+
+    // Every state, in the walk's order, without the walk: any number of threads may read a set
+    // this way at once, while none changes it.
+    template <typename Visit>
+    void forEach(Visit visit) const;
 
     // The walk: tiles by direction, then tile row, then tile column; inside a tile by y, then
     // x. Only one walk at a time; nothing but eraseAndNext may change the set during it. States
@@ -208,6 +220,37 @@ inline bool PointSet::contains(const SignalState& state) const {
     }
     return tile.count > 0 &&
            pointset::hasSorted(static_cast<const std::uint16_t*>(tile.storage), tile.count, at.key);
+}
+
+template <typename Visit>
+void PointSet::forEach(Visit visit) const {
+    constexpr std::int32_t kTilesPerDirection = kTilesAcross * kTilesAcross;
+    for (std::int32_t index = 0; index < kTileCount; ++index) {
+        const Tile& tile = m_tiles[static_cast<std::size_t>(index)];
+        if (tile.count == 0) {
+            continue;
+        }
+        const Direction dir = directionOf(index / kTilesPerDirection);
+        const std::int32_t baseX = (index % kTilesAcross) * kTileSize + kPlaneMin;
+        const std::int32_t baseY = (index / kTilesAcross % kTilesAcross) * kTileSize + kPlaneMin;
+        const auto visitKey = [&](std::uint32_t key) {
+            visit(SignalState{baseX + static_cast<std::int32_t>(key % 256),
+                              baseY + static_cast<std::int32_t>(key / 256), dir});
+        };
+        if (isBitmap(tile)) {
+            const auto* words = static_cast<const std::uint32_t*>(tile.storage);
+            for (std::uint32_t word = 0; word < kBitmapCapacity / 32; ++word) {
+                for (std::uint32_t bits = words[word]; bits != 0; bits &= bits - 1) {
+                    visitKey(word * 32 + static_cast<std::uint32_t>(std::countr_zero(bits)));
+                }
+            }
+        } else {
+            const auto* keys = static_cast<const std::uint16_t*>(tile.storage);
+            for (std::int32_t i = 0; i < tile.count; ++i) {
+                visitKey(keys[i]);
+            }
+        }
+    }
 }
 
 }  // namespace trelkan

@@ -1,12 +1,17 @@
 // One search as the engine sees it while it runs: what it searches, where its results go, the set
-// it has come to and what it has counted. The mode driver and the chain searches share it.
+// it has come to, the sets it owns and what it has counted. The mode driver and the chain searches
+// share it; a search with several workers gives each its own.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <cassert>
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/searchinput.h"
 #include "engine/searchsink.h"
+#include "engine/setdealer.h"
 
 namespace trelkan {
 
@@ -24,28 +29,86 @@ struct SearchStatistics {
     std::int64_t mapStates = -1;
     std::int64_t mapLargestGeneration = 0;
     std::uint64_t mapStorageBytes = 0;
+
+    // Adds the counts of a worker's search; the map's are the same for all.
+    void addSearch(const SearchStatistics& other) {
+        chainsExamined += other.chainsExamined;
+        composeCalls += other.composeCalls;
+        partialChecks += other.partialChecks;
+        orderingSteps += other.orderingSteps;
+        results += other.results;
+    }
 };
 
-class SearchContext {
+// The workers of a search each have their own context, mode and ordering, written at every step:
+// each lies on cache lines of its own, so that two workers never write to one line.
+inline constexpr std::size_t kCacheLineBytes = 64;
+
+// Where a context that owns runs of sets gets them: when it has gone past the last set of its run,
+// that run is finished, and it asks for the next.
+class SetRuns {
   public:
-    SearchContext(const SearchInput& input, SearchSink& sink)
-        : m_input(input), m_sink(sink), m_running(sink.running()), m_areaBound(sink.areaBound()) {}
+    virtual ~SetRuns() = default;
+    virtual SetRun firstRun() = 0;
+    virtual SetRun nextRun(const SetRun& finished) = 0;
+};
+
+class alignas(kCacheLineBytes) SearchContext {
+  public:
+    // stop, when given, is a second flag that ends the search: the workers of one search share it.
+    SearchContext(const SearchInput& input, SearchSink& sink,
+                  const std::atomic<bool>* stop = nullptr)
+        : m_input(input),
+          m_sink(sink),
+          m_running(sink.running()),
+          m_stop(stop != nullptr ? *stop : kNeverStopped),
+          m_areaBound(sink.areaBound()) {}
     SearchContext(const SearchContext&) = delete;
     SearchContext& operator=(const SearchContext&) = delete;
 
     const SearchInput& input() const { return m_input; }
-    bool running() const { return m_running.load(std::memory_order_relaxed); }
+    SearchSink& sink() { return m_sink; }
+    bool running() const {
+        return m_running.load(std::memory_order_relaxed) && !m_stop.load(std::memory_order_relaxed);
+    }
     void progress(std::string_view line) { m_sink.progress(line); }
 
     // The set being counted or searched; 0 before the first. In 64 bits: long loops have more
-    // than 2^31 sets.
+    // than 2^31 sets. Each set begins a slot, which holds the set and what comes after it up to
+    // the next one.
     std::int64_t setNumber() const { return m_setNumber; }
-    std::int64_t nextSet() { return ++m_setNumber; }
-    // Numbers count sets at once, for a mode that can count them without finding them.
-    void skipSets(std::int64_t count) { m_setNumber += count; }
+    void nextSet() {
+        if (++m_setNumber > m_run.last) {
+            takeNextRun();
+        }
+    }
+    // Numbers count sets at once, for a mode that can count them without finding them; never past
+    // a set that the context owns.
+    void skipSets(std::int64_t count) {
+        m_setNumber += count;
+        assert(m_setNumber <= m_run.last);
+    }
     void restartSets() { m_setNumber = 0; }
-    // Whether the current set lies beyond those to skip.
-    bool setIsSearched() const { return m_setNumber > m_input.ignoreSets; }
+    // Whether the current set lies beyond those to skip, in a run the context owns.
+    bool setIsSearched() const {
+        return m_setNumber >= m_run.first && m_setNumber > m_input.ignoreSets;
+    }
+    // The sets below this one are neither searched nor own a result, and the run the context owns
+    // goes on past them: a mode that can skip them without finding them one by one may.
+    std::int64_t firstWantedSet() const {
+        return std::min(std::max(m_run.first, m_input.ignoreSets + 1), m_run.last);
+    }
+
+    // From now on the context owns only the runs that runs hands it, and the search ends after set
+    // lastSet. Without this, it owns every set.
+    void takeRuns(SetRuns& runs, std::int64_t lastSet) {
+        m_runs = &runs;
+        m_lastSet = lastSet;
+        m_run = runs.firstRun();
+    }
+    const SetRun& run() const { return m_run; }
+    // Whether every set the context may still own lies after the search's last one.
+    bool isPastItsSets() const { return m_run.first > m_lastSet; }
 
     // The largest area still wanted, 0 for any.
     std::int32_t areaBound() const { return m_areaBound; }
@@ -53,22 +116,40 @@ class SearchContext {
     bool minimise() const { return m_input.sortResults || m_areaBound != 0; }
 
     // Hands a result to the sink, and takes up the bound it leaves; false when the search must
-    // stop.
+    // stop. A result in a slot that another context owns is dropped.
     bool report(CompoundComponent& chain, Direction inDir) {
+        if (m_setNumber < m_run.first) {
+            return running();
+        }
         ++m_statistics.results;
         const bool goOn = m_sink.foundChain(chain, inDir, m_setNumber);
         m_areaBound = m_sink.areaBound();
-        return goOn;
+        return goOn && running();
     }
 
     SearchStatistics& statistics() { return m_statistics; }
     const SearchStatistics& statistics() const { return m_statistics; }
 
   private:
+    void takeNextRun() {
+        assert(m_runs != nullptr);
+        m_run = m_runs->nextRun(m_run);
+        assert(m_run.first >= m_setNumber);
+        // Other workers' results may have lowered the bound meanwhile.
+        m_areaBound = m_sink.areaBound();
+    }
+
+    static inline const std::atomic<bool> kNeverStopped{false};
+
     const SearchInput& m_input;
     SearchSink& m_sink;
     const std::atomic<bool>& m_running;
+    const std::atomic<bool>& m_stop;
     std::int64_t m_setNumber = 0;
+    // The run of slots the context owns now; all of them unless it takes runs.
+    SetRun m_run;
+    SetRuns* m_runs = nullptr;
+    std::int64_t m_lastSet = SetRun::kEndless;
     std::int32_t m_areaBound = 0;
     SearchStatistics m_statistics;
 };

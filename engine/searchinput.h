@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/target.h"
+#include "engine/setdealer.h"
 
 namespace trelkan {
 
@@ -27,6 +28,10 @@ struct SearchInput {
     // The bytes the process may take, 0 when not known: a search map that cannot fit in them
     // is not built.
     std::uint64_t memoryLimit = 0;
+    // Workers that search sets at once; each has its own chain and solver storage.
+    std::int32_t threads = 1;
+    // The part of the sets this process searches, when the search is spread over many.
+    Shard shard{};
 };
 
 }  // namespace trelkan

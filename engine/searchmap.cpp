@@ -7,6 +7,7 @@
 #include "catalogue/basiccomponent.h"
 #include "catalogue/componentvariant.h"
 #include "engine/searchcontext.h"
+#include "engine/workerthreads.h"
 
 namespace trelkan {
 namespace {
@@ -124,46 +125,66 @@ bool SearchMap::fitsCellLimit(const BasicComponent& component, const SignalState
     return spanArea(unite(m_baseBox, commonBoxAt(component, state))) <= m_maxCells;
 }
 
-// Sets below the half hold the states that reach the end in exactly their time.
+std::int32_t SearchMap::minimumDelay() const {
+    std::int32_t least = generations();
+    for (const BasicComponent* component : m_input.components) {
+        least = std::min(least, component->dt());
+    }
+    return std::max(least, 1);
+}
+
+// Generation by generation, each from the generations it reads, which lie at least the least
+// delay away: the generations within that distance are made at once, each by one thread.
+void SearchMap::eachGeneration(std::int32_t first, std::int32_t step, std::int32_t count,
+                               const std::function<void(std::int32_t)>& make) {
+    if (count <= 0) {
+        return;
+    }
+    runWavefront(m_input.threads, count, minimumDelay(), [&](std::int64_t k) {
+        if (!stopped()) {
+            make(first + step * static_cast<std::int32_t>(k));
+        }
+    });
+}
+
+// Sets below the half hold the states that reach the end in exactly their time: those that some
+// component takes to a state of an earlier generation.
 void SearchMap::growFromEnd() {
-    for (std::int32_t t = 0; t < m_half && !stopped(); ++t) {
-        PointSet& from = m_sets[static_cast<std::size_t>(t)];
+    eachGeneration(1, 1, m_half - 1, [&](std::int32_t t) {
+        PointSet& to = m_sets[static_cast<std::size_t>(t)];
         for (const BasicComponent* component : m_input.components) {
-            const std::int32_t later = t + component->dt();
-            if (later >= m_half) {
+            const std::int32_t earlier = t - component->dt();
+            if (earlier < 0) {
                 continue;
             }
-            PointSet& to = m_sets[static_cast<std::size_t>(later)];
-            SignalState state;
-            for (bool more = from.first(state); more; more = from.next(state)) {
+            m_sets[static_cast<std::size_t>(earlier)].forEach([&](const SignalState& state) {
                 const SignalState input = inputOf(*component, state);
                 if (fitsCellLimit(*component, input)) {
                     to.insert(input);
                 }
-            }
+            });
         }
-    }
+    });
 }
 
-// Sets from the half on hold the states that some target's start reaches in the time between.
+// Sets from the half on hold the states that some target's start reaches in the time between:
+// those that some component makes of a state of a later generation.
 void SearchMap::growFromStarts() {
     const std::int32_t last = generations() - 1;
-    for (std::int32_t t = last; t >= m_half && !stopped(); --t) {
-        PointSet& from = m_sets[static_cast<std::size_t>(t)];
+    eachGeneration(last - 1, -1, last - m_half, [&](std::int32_t t) {
+        PointSet& to = m_sets[static_cast<std::size_t>(t)];
         for (const BasicComponent* component : m_input.components) {
-            const std::int32_t earlier = t - component->dt();
-            if (earlier < m_half) {
+            const std::int64_t later = std::int64_t{t} + component->dt();
+            if (later > last) {
                 continue;
             }
-            PointSet& to = m_sets[static_cast<std::size_t>(earlier)];
-            SignalState state;
-            for (bool more = from.first(state); more; more = from.next(state)) {
+            m_sets[static_cast<std::size_t>(later)].forEach([&](const SignalState& state) {
                 if (fitsCellLimit(*component, state)) {
                     to.insert(outputOf(*component, state));
                 }
-            }
+            });
         }
-    }
+    });
 }
 
 namespace {
@@ -193,6 +214,9 @@ bool anyLinkHolds(const std::vector<SearchMap::Link>& links, const SignalState& 
 // so that a state's lookups need nothing but its coordinates.
 template <typename LinksFor>
 void SearchMap::keepLinkedStates(std::int32_t t, LinksFor linksFor) {
+    // Each generation is pruned by one thread, with links of its own.
+    std::vector<Link> links;
+    links.reserve(m_input.components.size());
     PointSet& set = m_sets[static_cast<std::size_t>(t)];
     SignalState state;
     bool more = set.first(state);
@@ -200,12 +224,12 @@ void SearchMap::keepLinkedStates(std::int32_t t, LinksFor linksFor) {
     Direction linkedDir = kF;
     while (more) {
         if (!linked || state.dir != linkedDir) {
-            m_links.clear();
-            linksFor(state.dir);
+            links.clear();
+            linksFor(state.dir, links);
             linked = true;
             linkedDir = state.dir;
         }
-        more = anyLinkHolds(m_links, state) ? set.next(state) : set.eraseAndNext(state);
+        more = anyLinkHolds(links, state) ? set.next(state) : set.eraseAndNext(state);
     }
 }
 
@@ -213,37 +237,37 @@ void SearchMap::keepLinkedStates(std::int32_t t, LinksFor linksFor) {
 // below the half, grown from the end).
 void SearchMap::pruneUpperHalf() {
     const std::vector<BasicComponent*>& components = m_input.components;
-    for (std::int32_t t = m_half; t < generations() && !stopped(); ++t) {
-        keepLinkedStates(t, [&](Direction dir) {
+    eachGeneration(m_half, 1, generations() - m_half, [&](std::int32_t t) {
+        keepLinkedStates(t, [&](Direction dir, std::vector<Link>& links) {
             for (auto component = components.rbegin(); component != components.rend();
                  ++component) {
                 const std::int32_t earlier = t - (*component)->dt();
                 if (earlier >= 0) {
-                    m_links.push_back({&m_sets[static_cast<std::size_t>(earlier)],
-                                       (*component)->outOffset(dir), (*component)->outDir(dir)});
+                    links.push_back({&m_sets[static_cast<std::size_t>(earlier)],
+                                     (*component)->outOffset(dir), (*component)->outDir(dir)});
                 }
             }
         });
-    }
+    });
 }
 
 // Downwards, against the sets above that are already pruned; a target whose delay lies below the
 // half gets its start only now, so that nothing prunes it away.
 void SearchMap::pruneLowerHalf() {
     const std::vector<BasicComponent*>& components = m_input.components;
-    for (std::int32_t t = m_half - 1; t >= 0 && !stopped(); --t) {
-        keepLinkedStates(t, [&](Direction dir) {
+    eachGeneration(m_half - 1, -1, m_half, [&](std::int32_t t) {
+        keepLinkedStates(t, [&](Direction dir, std::vector<Link>& links) {
             for (auto component = components.rbegin(); component != components.rend();
                  ++component) {
                 const std::int64_t later = std::int64_t{t} + (*component)->dt();
                 if (later < generations()) {
-                    m_links.push_back({&m_sets[static_cast<std::size_t>(later)],
-                                       (*component)->backOffset(dir), (*component)->backDir(dir)});
+                    links.push_back({&m_sets[static_cast<std::size_t>(later)],
+                                     (*component)->backOffset(dir), (*component)->backDir(dir)});
                 }
             }
         });
         insertTargetStarts(t);
-    }
+    });
 }
 
 void SearchMap::insertTargetStarts(std::int32_t delay) {

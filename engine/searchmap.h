@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "base/box.h"
@@ -77,13 +78,19 @@ class SearchMap {
     // Whether a chain that passes through the component put down at the state can still keep to
     // the cell limit, judged with the base box.
     bool fitsCellLimit(const BasicComponent& component, const SignalState& state) const;
+    // The least delay of a component: how far apart two generations lie that one reads from the
+    // other.
+    std::int32_t minimumDelay() const;
+    // make(t) for count generations t from first on, a step apart, with the search's threads.
+    void eachGeneration(std::int32_t first, std::int32_t step, std::int32_t count,
+                        const std::function<void(std::int32_t)>& make);
     void growFromEnd();
     void growFromStarts();
     void pruneUpperHalf();
     void pruneLowerHalf();
     void insertTargetStarts(std::int32_t delay);
-    // Keeps the states of generation t for which some link holds, and drops the others; linksFor
-    // fills m_links for a direction.
+    // Keeps the states of generation t for which some link holds, and drops the others;
+    // linksFor(dir, links) fills the links of a direction.
     template <typename LinksFor>
     void keepLinkedStates(std::int32_t t, LinksFor linksFor);
 
@@ -99,8 +106,6 @@ class SearchMap {
     // Cells that every chain of the search covers anyway.
     Box m_baseBox = Box::none();
     bool m_complete = false;
-    // The pruning's links for the direction at hand; kept to spare their allocation.
-    std::vector<Link> m_links;
 };
 
 }  // namespace trelkan

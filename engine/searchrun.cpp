@@ -1,11 +1,13 @@
 #include "engine/searchrun.h"
 
 #include <iterator>
+#include <memory>
 #include <new>
 
 #include "engine/activesetsearch.h"
 #include "engine/mapchainsearch.h"
 #include "engine/searchmap.h"
+#include "engine/setcompletions.h"
 
 namespace trelkan {
 namespace {
@@ -31,8 +33,9 @@ void runMapMode(SearchContext& context, SearchOutcome& outcome) {
     statistics.mapStates = map.totalStates();
     statistics.mapLargestGeneration = map.largestGeneration();
     statistics.mapStorageBytes = map.storageBytes();
-    MapChainSearch mode(context, map);
-    runComponentSets(context, mode);
+    runComponentSets(context, [&map](SearchContext& worker) {
+        return std::make_unique<MapChainSearch>(worker, map);
+    });
 }
 
 }  // namespace
@@ -45,8 +48,10 @@ SearchOutcome runSearch(const SearchInput& input, SearchSink& sink, bool mapMode
             if (mapMode) {
                 runMapMode(context, outcome);
             } else {
-                ActiveSetSearch mode(context);
-                runComponentSets(context, mode);
+                const auto completions = std::make_shared<const SetCompletions>(input);
+                runComponentSets(context, [&completions](SearchContext& worker) {
+                    return std::make_unique<ActiveSetSearch>(worker, completions);
+                });
             }
         }
     } catch (const std::bad_alloc&) {

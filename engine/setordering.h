@@ -11,14 +11,14 @@
 
 #include "base/target.h"
 #include "catalogue/actree.h"
+#include "engine/searchcontext.h"
 
 namespace trelkan {
 
 class BasicComponent;
 class CompoundComponent;
-class SearchContext;
 
-class SetOrdering {
+class alignas(kCacheLineBytes) SetOrdering {
   public:
     explicit SetOrdering(SearchContext& context);
     ~SetOrdering();

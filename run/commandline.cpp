@@ -128,6 +128,12 @@ class CommandLineReader {
             s.sortResults = true;
         } else if (option == "-m") {
             s.mapMode = true;
+        } else if (option == "-j") {
+            readThreads(option);
+        } else if (option == "-k") {
+            readShard(option);
+        } else if (option == "--merge") {
+            readMergeFiles(option);
         } else if (option == "-h" || option == "-?") {
             s.showUsage = true;
             s.usageAsked = true;
@@ -189,6 +195,42 @@ class CommandLineReader {
         target = reading.value;
         if (!reading.valid) {
             fail(formatMessage("Invalid argument for %s switch\n", std::string(option).c_str()));
+        }
+    }
+
+    void readThreads(std::string_view option) {
+        std::int32_t threads = 0;
+        if (readUnsigned(option, threads) && threads < 1) {
+            fail(formatMessage("Invalid argument for %s switch\n", std::string(option).c_str()));
+        }
+        m_settings.threads = std::clamp(threads, 1, kMaxThreads);
+    }
+
+    // K/N: shard K of N, from 1 to N.
+    void readShard(std::string_view option) {
+        const std::optional<std::string_view> word = requireWord(option);
+        if (!word) {
+            return;
+        }
+        const std::size_t slash = word->find('/');
+        const NumberReading number = readUnsignedNumber(word->substr(0, slash));
+        const NumberReading count = slash == std::string_view::npos
+                                        ? NumberReading{0, false}
+                                        : readUnsignedNumber(word->substr(slash + 1));
+        if (!number.valid || !count.valid || number.value < 1 || count.value < number.value) {
+            fail(formatMessage("Invalid argument for %s switch\n", std::string(option).c_str()));
+            return;
+        }
+        m_settings.shard = {number.value, count.value};
+    }
+
+    // Every word after --merge names a shard output.
+    void readMergeFiles(std::string_view option) {
+        while (const std::optional<std::string_view> word = nextWord()) {
+            m_settings.mergeFiles.emplace_back(*word);
+        }
+        if (m_settings.mergeFiles.empty()) {
+            fail(formatMessage("Missing argument for %s switch\n", std::string(option).c_str()));
         }
     }
 
@@ -271,6 +313,8 @@ RunParameters RunSettings::runParameters() const {
     parameters.treeSizeKB = treeSizeKB;
     parameters.ignoreSets = ignoreSets;
     parameters.mapMode = mapMode;
+    parameters.threads = threads;
+    parameters.shard = shard;
     return parameters;
 }
 

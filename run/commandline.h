@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/direction.h"
 #include "base/targetset.h"
@@ -15,7 +17,10 @@ namespace trelkan {
 inline constexpr std::string_view kUsageText =
     "Usage:\n    trelkan [-p period] [-c compression] [-d dx dy dt dir] [-e <script>] "
     "[-t treesizeKB] [-m] [-l minlen] [-u maxlen] [-x maxcell] [-n maxresults] [-f outfile] "
-    "[-o rlefile] [-s] [-i ignoresets]\n";
+    "[-o rlefile] [-s] [-i ignoresets] [-j threads] [-k shard/shards] [--merge shardoutput...]\n";
+
+// The most worker threads -j may ask for; more are taken as this many.
+inline constexpr std::int32_t kMaxThreads = 1024;
 
 // The most targets that the -d series may make; a larger series is refused, since searching
 // more targets than this is beyond any run.
@@ -30,6 +35,11 @@ struct RunSettings {
     std::int64_t ignoreSets = 0;
     std::int32_t treeSizeKB = 1000;
     std::int32_t maxCell = 0;
+    // Worker threads; 0 for every core the process may use.
+    std::int32_t threads = 0;
+    Shard shard;
+    // The shard outputs to merge, when --merge is given.
+    std::vector<std::string> mergeFiles;
     std::int32_t dx = 0;
     std::int32_t dy = 0;
     std::int32_t dt = 0;

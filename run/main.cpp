@@ -15,6 +15,7 @@
 #include "run/commandline.h"
 #include "run/console.h"
 #include "run/search.h"
+#include "run/shardmerge.h"
 #include "run/testpattern.h"
 
 int main(int argc, char** argv) {
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
     }
     if (settings.period == 0) {
         return TestPattern(console).draw();
+    }
+    if (!settings.mergeFiles.empty()) {
+        return mergeShards(console, settings);
     }
 
     Search search(console, std::move(settings.targets));

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <thread>
+
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -70,6 +73,16 @@ std::uint64_t memoryLimit() {
     return limit;
 }
 
+// The cores the process may run on.
+std::int32_t usableCores() {
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    if (sched_getaffinity(0, sizeof cores, &cores) == 0) {
+        return std::max(1, CPU_COUNT(&cores));
+    }
+    return static_cast<std::int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 long long megabytes(std::uint64_t bytes) {
     return static_cast<long long>(bytes >> 20);
 }
@@ -126,20 +139,50 @@ bool Search::interrupt() {
     return !m_interrupted.exchange(true);
 }
 
-int Search::run(const ComponentRegister& catalogue, const RunParameters& parameters) {
+void Search::takeParameters(const RunParameters& parameters) {
     m_maxCells = parameters.maxCells;
     m_resultLimit = parameters.maxResults;
     m_sortResults = parameters.sortResults;
-    m_pruneSorted = parameters.sortResults && parameters.maxResults != 0;
+    // A shard keeps every result: the smallest of the whole search are known only when the
+    // shards are merged.
+    m_pruneSorted =
+        parameters.sortResults && parameters.maxResults != 0 && parameters.shard.count == 1;
+}
 
+int Search::run(const ComponentRegister& catalogue, const RunParameters& parameters) {
+    takeParameters(parameters);
     const SearchInput input{catalogue,
                             *catalogue.acTree(),
                             m_targets.targets(),
                             activeComponents(catalogue),
                             parameters.ignoreSets,
                             parameters.sortResults,
-                            memoryLimit()};
-    const SearchOutcome outcome = runSearch(input, *this, parameters.mapMode);
+                            memoryLimit(),
+                            parameters.threads > 0 ? parameters.threads : usableCores(),
+                            parameters.shard};
+    return finish(runSearch(input, *this, parameters.mapMode), input.memoryLimit);
+}
+
+// As the workers of one search hand on their results: each against the bound as it stands at its
+// turn.
+int Search::replay(std::string_view header, std::vector<ShardMerge::Result>& results,
+                   const RunParameters& parameters) {
+    takeParameters(parameters);
+    progress(header);
+    SearchOutcome outcome;
+    for (ShardMerge::Result& result : results) {
+        outcome.setNumber = result.setNumber;
+        if (m_maxCells != 0 && result.chain->area() > m_maxCells) {
+            continue;
+        }
+        if (!foundChain(*result.chain, result.inDir, result.setNumber)) {
+            break;
+        }
+    }
+    return finish(outcome, 0);
+}
+
+int Search::finish(const SearchOutcome& outcome, std::uint64_t memoryLimit) {
     if (outcome.outOfMemory) {
         // Ended as an interruption: what was found is reported, and the search can be resumed.
         m_interrupted.store(true);
@@ -154,7 +197,7 @@ int Search::run(const ComponentRegister& catalogue, const RunParameters& paramet
         m_console.write("Search not made: the search map does not fit in memory\n");
         m_console.errors().write(
             formatMessage("The search map needs %lld MB or more; this process may take %lld MB\n",
-                          megabytes(outcome.mapBytesRefused), megabytes(input.memoryLimit)));
+                          megabytes(outcome.mapBytesRefused), megabytes(memoryLimit)));
     } else {
         writeCompletionLine(outcome.setNumber);
     }

@@ -12,6 +12,7 @@
 #include "engine/searchrun.h"
 #include "engine/searchsink.h"
 #include "run/console.h"
+#include "run/shardmerge.h"
 
 namespace trelkan {
 
@@ -35,6 +36,9 @@ struct RunParameters {
     std::int32_t treeSizeKB = 1000;
     std::int64_t ignoreSets = 0;
     bool mapMode = false;
+    // Worker threads; 0 for every core the process may use.
+    std::int32_t threads = 0;
+    Shard shard;
 };
 
 // The definition file read for a run, its messages on the console; on a fault, nothing, with the
@@ -60,6 +64,11 @@ class Search final : public SearchSink {
     // when memory ran out.
     int run(const ComponentRegister& catalogue, const RunParameters& parameters);
 
+    // Hands on the results of a merge of shards, after their messages, as if the search had found
+    // them; then reports as run does.
+    int replay(std::string_view header, std::vector<ShardMerge::Result>& results,
+               const RunParameters& parameters);
+
     // Called by the stop signals' handler only: it touches nothing but the two flags. False when
     // the search had been interrupted before.
     bool interrupt();
@@ -76,6 +85,9 @@ class Search final : public SearchSink {
                   "the interrupt handler may only touch lock-free flags");
 
   private:
+    void takeParameters(const RunParameters& parameters);
+    // Reports the sorted results and how the search ended, and closes the files; the exit status.
+    int finish(const SearchOutcome& outcome, std::uint64_t memoryLimit);
     void writeCompletionLine(std::int64_t setNumber) const;
     void reportStatistics(const SearchOutcome& outcome) const;
     void printResultLine(CompoundComponent& chain, std::int64_t setNumber);

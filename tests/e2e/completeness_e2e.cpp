@@ -26,6 +26,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "tests/e2e/parallelruns.h"
 #include "tests/support/sandbox.h"
 
 namespace trelkan::testing {
@@ -1797,11 +1798,26 @@ constexpr unsigned kSeedStride = 1;
 #endif
 constexpr bool kEverySeed = kSeedStride == 1;
 
+// Every tenth case is also searched with more threads and as shards, which must write what one
+// thread writes.
+constexpr unsigned kParallelStride = 10;
+
+void checkInParallel(const Trial& run) {
+    Sandbox box;
+    run.catalogue.writeTo(box);
+    expectSameOnAnyThreads(box, run.arguments());
+}
+
 Tally checkSeeds(Trial (*make)(unsigned), unsigned first, unsigned last, Mode mode) {
     Tally tally;
+    unsigned checked = 0;
     for (unsigned seed = first; seed <= last; seed += kSeedStride) {
         const Trial run = make(seed);
-        tally += check(mode == Mode::kSearchMap ? inMapMode(run) : run).tally;
+        const Trial inMode = mode == Mode::kSearchMap ? inMapMode(run) : run;
+        tally += check(inMode).tally;
+        if (checked++ % kParallelStride == 0) {
+            checkInParallel(inMode);
+        }
     }
     std::cout << tallyText(tally) << "\n";
     return tally;

@@ -87,20 +87,23 @@ INSTANTIATE_TEST_SUITE_P(SignalsAndModes, StopSignals,
                          ::testing::Combine(::testing::Values(SIGINT, SIGTERM, SIGHUP),
                                             ::testing::Bool()));
 
-class Resume : public ::testing::TestWithParam<bool> {};
+class Resume : public ::testing::TestWithParam<std::tuple<bool, const char*>> {};
 
 // What an interrupted run found, and what the run resumed where it stopped finds, is what one
-// run finds.
+// run finds, with any number of threads: the stop is reported at the first set not searched in
+// full.
 TEST_P(Resume, FindsWhatOneRunFinds) {
-    const bool mapMode = GetParam();
+    const auto [mapMode, threads] = GetParam();
+    std::vector<std::string> search = busySearch(mapMode);
+    search.insert(search.end(), {"-j", threads});
     Sandbox box;
     writeLattice(box);
-    const RunResult whole = box.run(busySearch(mapMode));
+    const RunResult whole = box.run(search);
     ASSERT_TRUE(whole.out.ends_with("Search complete\n"));
-    const RunResult first = stopAtTheFirstResult(box, busySearch(mapMode), SIGINT);
+    const RunResult first = stopAtTheFirstResult(box, search, SIGINT);
     const int set = stoppedAt(first.out);
     ASSERT_GT(set, 0);
-    const RunResult rest = box.run(skipping(busySearch(mapMode), set - 1));
+    const RunResult rest = box.run(skipping(search, set - 1));
     EXPECT_NE(rest.out.find("Searching (starting at set " + std::to_string(set) + ") ...\n"),
               std::string::npos);
     ASSERT_TRUE(rest.out.ends_with("Search complete\n"));
@@ -110,7 +113,8 @@ TEST_P(Resume, FindsWhatOneRunFinds) {
     EXPECT_EQ(found, reported(whole.out));
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, Resume, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(ModesAndThreads, Resume,
+                         ::testing::Combine(::testing::Bool(), ::testing::Values("1", "2", "8")));
 
 TEST(Interrupt, WhileCountingTheSets) {
     Sandbox box;

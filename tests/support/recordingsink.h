@@ -20,13 +20,20 @@ class RecordingSink final : public SearchSink {
         StringSink line;
         chain.print(setNumber, line);
         chains.push_back(line.take());
+        if (limit != 0 && chains.size() >= limit) {
+            stop();
+        }
         return m_running.load();
     }
     std::int32_t areaBound() const override { return bound; }
     void progress(std::string_view line) override { lines += line; }
     const std::atomic<bool>& running() const override { return m_running; }
+    // As an interruption does.
+    void stop() { m_running.store(false); }
 
     std::int32_t bound = 0;
+    // The search stops after this many chains, as at the result limit; 0 for none.
+    std::size_t limit = 0;
     std::string lines;
     std::vector<std::string> chains;
 

@@ -68,6 +68,6 @@ class Sandbox : public TempDir {
 inline constexpr const char* kUsage =
     "Usage:\n    trelkan [-p period] [-c compression] [-d dx dy dt dir] [-e <script>] "
     "[-t treesizeKB] [-m] [-l minlen] [-u maxlen] [-x maxcell] [-n maxresults] [-f outfile] "
-    "[-o rlefile] [-s] [-i ignoresets]\n";
+    "[-o rlefile] [-s] [-i ignoresets] [-j threads] [-k shard/shards] [--merge shardoutput...]\n";
 
 }  // namespace trelkan::testing
