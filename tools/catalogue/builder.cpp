@@ -86,21 +86,60 @@ void keepDistinct(Build& build) {
               [](const LeftOut& a, const LeftOut& b) { return a.drawnIndex < b.drawnIndex; });
 }
 
+// Added conduits follow the collection's, numbered on from them; their notes name their file.
+void addConduits(Collection& collection, std::vector<Collection> added) {
+    for (Collection& file : added) {
+        for (DrawnConduit& conduit : file.conduits) {
+            conduit.index = static_cast<std::int32_t>(collection.conduits.size());
+            collection.conduits.push_back(std::move(conduit));
+        }
+        for (const std::string& note : file.notes) {
+            collection.notes.push_back(file.conduits.front().addedFrom + ": " + note);
+        }
+        collection.herschelCount += file.herschelCount;
+    }
+}
+
+// A conduit the user added is never left out in silence.
+bool addedAllKept(const Build& build, std::string& error, std::string& errorFile) {
+    for (const LeftOut& conduit : build.leftOut) {
+        const DrawnConduit& drawn =
+            build.collection.conduits[static_cast<std::size_t>(conduit.drawnIndex)];
+        if (!drawn.addedFrom.empty()) {
+            errorFile = drawn.addedFrom;
+            error = drawn.displayName() + " does not pass as a conduit: " + conduit.reason;
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<Build> buildCatalogue(const RlePattern& pattern, unsigned threads,
                                     std::string& error) {
+    std::string errorFile;
+    return buildCatalogue(pattern, {}, threads, error, errorFile);
+}
+
+std::optional<Build> buildCatalogue(const RlePattern& pattern, std::vector<Collection> added,
+                                    unsigned threads, std::string& error, std::string& errorFile) {
     std::optional<Collection> collection = readCollection(pattern, error);
     if (!collection) {
         return std::nullopt;
     }
     Build build;
     build.collection = std::move(*collection);
+    build.collectionSize = build.collection.conduits.size();
+    addConduits(build.collection, std::move(added));
 
     const auto proving = std::chrono::steady_clock::now();
     proveAll(build, threads);
     keepDistinct(build);
     build.provingSeconds = secondsSince(proving);
+    if (!addedAllKept(build, error, errorFile)) {
+        return std::nullopt;
+    }
     if (build.kept.empty()) {
         error = "no conduit of the collection passes";
         return std::nullopt;

@@ -22,7 +22,10 @@ struct LeftOut {
 };
 
 struct Build {
+    // The collection's conduits, then those added from other files.
     Collection collection;
+    // How many of the conduits the collection itself draws.
+    std::size_t collectionSize = 0;
     std::vector<ProvenConduit> proven;
     // Positions in proven of the conduits that go into the catalogue.
     std::vector<std::size_t> kept;
@@ -37,5 +40,11 @@ struct Build {
 
 std::optional<Build> buildCatalogue(const RlePattern& pattern, unsigned threads,
                                     std::string& error);
+
+// The same with conduits of the user's own added after the collection's (from
+// readAddedConduits). Each must pass and go into the catalogue: where one does not, the build
+// fails and errorFile names the file it was added from (it stays empty for the collection).
+std::optional<Build> buildCatalogue(const RlePattern& pattern, std::vector<Collection> added,
+                                    unsigned threads, std::string& error, std::string& errorFile);
 
 }  // namespace trelkan::builder

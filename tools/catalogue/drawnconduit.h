@@ -31,6 +31,8 @@ struct DrawnConduit {
     std::vector<std::vector<LifeCell>> rejectedObjects;
     std::vector<SignalPlace> herschels;
     ConduitLabel label;
+    // The file the conduit was added from, beside the collection; empty for the collection's.
+    std::string addedFrom;
 
     // The label's name, or a description of the place for a conduit without one.
     std::string displayName() const;

@@ -1,5 +1,6 @@
 #include "tools/catalogue/field.h"
 
+#include <algorithm>
 #include <bit>
 #include <cassert>
 
@@ -228,6 +229,26 @@ std::vector<LifeCell> Field::everAlive() const {
         forEachLive(m_everAlive, [&](std::int32_t x, std::int32_t y) { result.push_back({x, y}); });
     }
     return result;
+}
+
+bool isolatedIn(const Field& field, const std::vector<LifeCell>& pattern) {
+    for (const LifeCell& cell : pattern) {
+        if (!field.get(cell.x, cell.y)) {
+            return false;
+        }
+    }
+    for (const LifeCell& cell : pattern) {
+        for (std::int32_t dy = -1; dy <= 1; ++dy) {
+            for (std::int32_t dx = -1; dx <= 1; ++dx) {
+                const LifeCell near{cell.x + dx, cell.y + dy};
+                if (field.get(near.x, near.y) &&
+                    std::find(pattern.begin(), pattern.end(), near) == pattern.end()) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
 }
 
 }  // namespace trelkan::builder

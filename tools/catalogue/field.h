@@ -76,4 +76,7 @@ class Field {
     std::int64_t m_generation = 0;
 };
 
+// The pattern's cells are alive in the field and every cell touching it is dead.
+bool isolatedIn(const Field& field, const std::vector<LifeCell>& pattern);
+
 }  // namespace trelkan::builder

@@ -9,8 +9,10 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "life/rlepattern.h"
+#include "tools/catalogue/addedconduits.h"
 #include "tools/catalogue/builder.h"
 #include "tools/catalogue/cataloguefiles.h"
 #include "tools/catalogue/firstsearches.h"
@@ -23,7 +25,9 @@ constexpr const char* kDefaultOutput = "data";
 constexpr const char* kUsage =
     "Usage: trelkan-build-catalogue [collection.rle [output-directory]]\n"
     "  Proves the conduits of the collection in Life and writes the catalogue.\n"
-    "  Defaults: data/sources/h-to-h-collection-26Aug2017.rle and data.\n";
+    "  Defaults: data/sources/h-to-h-collection-26Aug2017.rle and data.\n"
+    "  -a, --add conduit.rle  also proves the conduit drawn in the file and adds it to the\n"
+    "                         catalogue (repeatable); see data/README.md.\n";
 
 namespace fs = std::filesystem;
 
@@ -55,14 +59,68 @@ void removeStaleMaps(const fs::path& directory, const std::set<fs::path>& writte
     }
 }
 
-int run(int argc, char** argv) {
-    if (argc > 3 ||
-        (argc > 1 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help"))) {
-        std::fputs(kUsage, argc > 3 ? stderr : stdout);
-        return argc > 3 ? 2 : 0;
+struct Arguments {
+    std::vector<std::string> positional;
+    std::vector<std::string> added;
+    bool help = false;
+    bool valid = true;
+};
+
+// The collection and the output directory by position, the added conduits by option, in any
+// order.
+Arguments parseArguments(int argc, char** argv) {
+    Arguments arguments;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (i == 1 && (argument == "-h" || argument == "--help")) {
+            arguments.help = true;
+            arguments.valid = argc <= 3;
+            return arguments;
+        }
+        if (argument == "-a" || argument == "--add") {
+            if (i + 1 == argc) {
+                arguments.valid = false;
+                return arguments;
+            }
+            arguments.added.push_back(argv[++i]);
+            continue;
+        }
+        arguments.positional.push_back(argument);
     }
-    const std::string source = argc > 1 ? argv[1] : kDefaultSource;
-    const fs::path output = argc > 2 ? argv[2] : kDefaultOutput;
+    arguments.valid = arguments.positional.size() <= 2;
+    return arguments;
+}
+
+// Reads every added file; nothing, after an error that names the file, when one cannot be used.
+std::optional<std::vector<trelkan::builder::Collection>> readAdded(
+    const std::vector<std::string>& files) {
+    std::vector<trelkan::builder::Collection> added;
+    for (const std::string& file : files) {
+        std::string error;
+        const std::optional<trelkan::RlePattern> pattern = trelkan::readRleFile(file, error);
+        std::optional<trelkan::builder::Collection> conduits;
+        if (pattern) {
+            conduits = trelkan::builder::readAddedConduits(*pattern, file, error);
+            error = file + ": " + error;
+        }
+        if (!conduits) {
+            std::fprintf(stderr, "trelkan-build-catalogue: %s\n", error.c_str());
+            return std::nullopt;
+        }
+        added.push_back(std::move(*conduits));
+    }
+    return added;
+}
+
+int run(int argc, char** argv) {
+    const Arguments arguments = parseArguments(argc, argv);
+    if (!arguments.valid || arguments.help) {
+        std::fputs(kUsage, arguments.valid ? stdout : stderr);
+        return arguments.valid ? 0 : 2;
+    }
+    const std::vector<std::string>& positional = arguments.positional;
+    const std::string source = !positional.empty() ? positional[0] : kDefaultSource;
+    const fs::path output = positional.size() > 1 ? positional[1] : kDefaultOutput;
 
     std::string error;
     const std::optional<trelkan::RlePattern> pattern = trelkan::readRleFile(source, error);
@@ -70,11 +128,17 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "trelkan-build-catalogue: %s\n", error.c_str());
         return 1;
     }
+    std::optional<std::vector<trelkan::builder::Collection>> added = readAdded(arguments.added);
+    if (!added) {
+        return 1;
+    }
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    std::string errorFile;
     const std::optional<trelkan::builder::Build> build =
-        trelkan::builder::buildCatalogue(*pattern, threads, error);
+        trelkan::builder::buildCatalogue(*pattern, std::move(*added), threads, error, errorFile);
     if (!build) {
-        std::fprintf(stderr, "trelkan-build-catalogue: %s: %s\n", source.c_str(), error.c_str());
+        std::fprintf(stderr, "trelkan-build-catalogue: %s: %s\n",
+                     (errorFile.empty() ? source : errorFile).c_str(), error.c_str());
         return 1;
     }
     // The catalogue names its source where the repository keeps it, wherever it was read from,

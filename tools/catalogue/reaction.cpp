@@ -22,27 +22,6 @@ constexpr std::int32_t kGliderClearance = 3;
 constexpr std::int64_t kSnapshotInterval = 32;
 constexpr std::int64_t kLongestCaughtPeriod = 6;
 
-// The pattern's cells are alive and every cell touching it is dead.
-bool isolatedIn(const Field& field, const std::vector<LifeCell>& pattern) {
-    for (const LifeCell& cell : pattern) {
-        if (!field.get(cell.x, cell.y)) {
-            return false;
-        }
-    }
-    for (const LifeCell& cell : pattern) {
-        for (std::int32_t dy = -1; dy <= 1; ++dy) {
-            for (std::int32_t dx = -1; dx <= 1; ++dx) {
-                const LifeCell near{cell.x + dx, cell.y + dy};
-                if (field.get(near.x, near.y) &&
-                    std::find(pattern.begin(), pattern.end(), near) == pattern.end()) {
-                    return false;
-                }
-            }
-        }
-    }
-    return true;
-}
-
 bool headsAway(const Box& glider, const GliderPath& path, const Box& area) {
     return (path.vx > 0 && glider.minX > area.maxX) || (path.vx < 0 && glider.maxX < area.minX) ||
            (path.vy > 0 && glider.minY > area.maxY) || (path.vy < 0 && glider.maxY < area.minY);
