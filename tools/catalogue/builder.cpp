@@ -116,6 +116,25 @@ bool addedAllKept(const Build& build, std::string& error, std::string& errorFile
 
 }  // namespace
 
+std::vector<AddedConduit> addedConduits(const Build& build) {
+    std::vector<AddedConduit> added;
+    for (const ComponentPlan& component : build.plan.components) {
+        for (const std::size_t index : component.variants) {
+            const VariantPlan& variant = build.plan.variants[index];
+            const DrawnConduit& drawn =
+                build.collection
+                    .conduits[static_cast<std::size_t>(build.proven[variant.proven].drawnIndex)];
+            if (variant.onePassage && !drawn.addedFrom.empty()) {
+                added.push_back({&drawn, &component, &variant});
+            }
+        }
+    }
+    std::sort(added.begin(), added.end(), [](const AddedConduit& a, const AddedConduit& b) {
+        return a.drawn->index < b.drawn->index;
+    });
+    return added;
+}
+
 std::optional<Build> buildCatalogue(const RlePattern& pattern, unsigned threads,
                                     std::string& error) {
     std::string errorFile;

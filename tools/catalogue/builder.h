@@ -38,6 +38,17 @@ struct Build {
     double pairSeconds = 0;
 };
 
+// A conduit of the user's own as it went into the catalogue.
+struct AddedConduit {
+    const DrawnConduit* drawn = nullptr;
+    const ComponentPlan* component = nullptr;
+    // The variant with the map of one passage.
+    const VariantPlan* variant = nullptr;
+};
+
+// The conduits added from other files, in the order given.
+std::vector<AddedConduit> addedConduits(const Build& build);
+
 std::optional<Build> buildCatalogue(const RlePattern& pattern, unsigned threads,
                                     std::string& error);
 

@@ -1,5 +1,8 @@
 #include "tools/catalogue/cataloguefiles.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "tools/catalogue/cellmapwriter.h"
 #include "tools/catalogue/readmewriter.h"
 
@@ -26,14 +29,30 @@ std::string relativeToCatalogue(const std::string& path) {
     return path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
 }
 
+// The files that conduits were added from, once each, in the order given.
+std::string addedFiles(const Build& build) {
+    std::vector<std::string> files;
+    for (const AddedConduit& conduit : addedConduits(build)) {
+        const std::string file =
+            std::filesystem::path(conduit.drawn->addedFrom).filename().string();
+        if (std::find(files.begin(), files.end(), file) == files.end()) {
+            files.push_back(file);
+        }
+    }
+    std::string text;
+    for (const std::string& file : files) {
+        text += (text.empty() ? "# With conduits added from " : ", ") + file;
+    }
+    return text.empty() ? text : text + ".\n";
+}
+
 }  // namespace
 
 std::string definitionFile(const Build& build, const std::string& sourceName) {
     std::string text =
         "# Herschel conduits proven in Life, built by trelkan-build-catalogue from\n"
         "# " +
-        sourceName +
-        ". Do not edit: rebuild (see data/README.md).\n"
+        sourceName + ". Do not edit: rebuild (see data/README.md).\n" + addedFiles(build) +
         "# Components: name, turn, travel time, output offset. Variants: name, period, maximum\n"
         "# and minimum compression value, type, image and usage maps with their origins.\n"
         "[Components]\n";

@@ -1,5 +1,6 @@
 #include "tools/catalogue/readmewriter.h"
 
+#include <filesystem>
 #include <string_view>
 
 #include "tools/catalogue/cellgroups.h"
@@ -72,10 +73,14 @@ std::string glidersText(const ProvenConduit& conduit) {
 }
 
 std::string figures(const Build& build) {
-    const std::size_t drawn = build.collection.conduits.size();
+    const std::size_t drawn = build.collectionSize;
+    const std::size_t added = build.collection.conduits.size() - drawn;
     const std::size_t variants = build.plan.variants.size();
-    return "The collection draws " + std::to_string(drawn) + " conduits; " +
-           std::to_string(build.kept.size()) + " are in the catalogue, as " +
+    return "The collection draws " + std::to_string(drawn) + " conduits" +
+           (added > 0 ? ", and " + std::to_string(added) + (added == 1 ? " more is" : " more are") +
+                            " added from other files"
+                      : std::string()) +
+           "; " + std::to_string(build.kept.size()) + " are in the catalogue, as " +
            std::to_string(build.plan.components.size()) + " components with " +
            std::to_string(variants) + " variants, and " + std::to_string(build.leftOut.size()) +
            " are left out (listed below). Of the " + std::to_string(variants * variants) +
@@ -138,6 +143,25 @@ std::string leftOut(const Build& build) {
             "| " +
             build.collection.conduits[static_cast<std::size_t>(conduit.drawnIndex)].displayName() +
             " | " + conduit.reason + " |\n";
+    }
+    return text;
+}
+
+std::string addedTable(const Build& build) {
+    const std::vector<AddedConduit> added = addedConduits(build);
+    if (added.empty()) {
+        return "This catalogue holds no conduit added that way.";
+    }
+    std::string text =
+        "This catalogue holds these:\n\n| conduit | added from | variant | turn | DT | (DX, DY) "
+        "|\n|---|---|---|---|---|---|\n";
+    for (const AddedConduit& conduit : added) {
+        const ComponentPlan& component = *conduit.component;
+        text += "| " + conduit.drawn->label.name + " | `" +
+                std::filesystem::path(conduit.drawn->addedFrom).filename().string() + "` | " +
+                conduit.variant->name + " | " + std::string(directionWord(component.dir)) + " | " +
+                std::to_string(component.dt) + " | (" + std::to_string(component.dx) + ", " +
+                std::to_string(component.dy) + ") |\n";
     }
     return text;
 }
@@ -246,6 +270,7 @@ std::string catalogueReadme(const Build& build, const std::string& sourceName,
     replaceAll(text, "{{PAIR_FIGURES}}", pairFigures(build));
     replaceAll(text, "{{TABLE}}", table(build));
     replaceAll(text, "{{LEFT_OUT}}", leftOut(build));
+    replaceAll(text, "{{ADDED}}", addedTable(build));
     replaceAll(text, "{{RECOVERY}}", recovery(build));
     replaceAll(text, "{{LABELS}}", labelChecks(build));
     return text;

@@ -111,6 +111,24 @@ std::string labelChecks(const Build& build) {
            rows;
 }
 
+// Each conduit of the user's own and where it went; nothing when there is none.
+std::string addedConduitLines(const Build& build) {
+    const std::vector<AddedConduit> added = addedConduits(build);
+    if (added.empty()) {
+        return "";
+    }
+    std::string text = line("Conduits added from other files: " + number(added.size()));
+    for (const AddedConduit& conduit : added) {
+        const ComponentPlan& component = *conduit.component;
+        text += line("  " + conduit.drawn->label.name + " (added from " + conduit.drawn->addedFrom +
+                     "): " + conduit.variant->name + ", turn " +
+                     std::string(directionWord(component.dir)) + ", " +
+                     std::to_string(component.dt) + " generations, output at (" +
+                     std::to_string(component.dx) + ", " + std::to_string(component.dy) + ")");
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string buildReport(const Build& build) {
@@ -129,6 +147,7 @@ std::string buildReport(const Build& build) {
             "  " + collection.conduits[static_cast<std::size_t>(conduit.drawnIndex)].displayName() +
             ": " + conduit.reason);
     }
+    text += addedConduitLines(build);
     text += line("Components written: " + number(build.plan.components.size()) +
                  "; variants written: " + number(build.plan.variants.size()) + " (" +
                  number(fullMapCount(build)) + " with the full map)");
