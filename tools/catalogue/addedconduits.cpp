@@ -61,7 +61,9 @@ std::vector<SignalPlace> drawnHerschels(const std::vector<LifeCell>& live) {
 
 struct Sighting {
     SignalPlace place;
+    // The Herschel's generation (for the predecessor, four after it stood clean).
     std::int64_t time = 0;
+    OutputForm form = OutputForm::kHerschel;
 };
 
 // Places where a predecessor, clean, stands for an output with the tail block: the block is
@@ -84,9 +86,10 @@ std::vector<SignalPlace> tailBlockPlaces(const std::vector<LifeCell>& catalysts)
     return places;
 }
 
-// Runs the input through the catalysts, nothing taken away, and gives the last signal that
-// stands clean after the input: where the conduit's output is.
-std::optional<Sighting> lastSignal(const std::vector<LifeCell>& catalysts,
+// Runs the input through the catalysts, nothing taken away, and gives every signal that stands
+// clean after the input, in time order: the conduit's intermediate signals, its output, and
+// whatever the output wrecks when it runs on.
+std::vector<Sighting> cleanSignals(const std::vector<LifeCell>& catalysts,
                                    const SignalPlace& input) {
     const std::vector<LifeCell> predecessor = predecessorAt(input);
     Box box = boxOf(catalysts);
@@ -96,7 +99,7 @@ std::optional<Sighting> lastSignal(const std::vector<LifeCell>& catalysts,
     field.add(predecessor);
     field.setGeneration(-kPredecessorLead);
     const std::vector<SignalPlace> blockPlaces = tailBlockPlaces(catalysts);
-    std::optional<Sighting> last;
+    std::vector<Sighting> found;
     while (field.generation() < kOutputSearchLimit) {
         field.step();
         if (!field.changed()) {
@@ -104,7 +107,8 @@ std::optional<Sighting> lastSignal(const std::vector<LifeCell>& catalysts,
         }
         for (const SignalPlace& place : blockPlaces) {
             if (isolatedIn(field, predecessorAt(place))) {
-                last = Sighting{place, field.generation() + kPredecessorLead};
+                found.push_back(Sighting{place, field.generation() + kPredecessorLead,
+                                         OutputForm::kPredecessor});
             }
         }
         if (field.generation() <= 0) {
@@ -114,12 +118,53 @@ std::optional<Sighting> lastSignal(const std::vector<LifeCell>& catalysts,
             for (const Direction dir : kDirections) {
                 const SignalPlace place{cell.x, cell.y, dir};
                 if (isolatedIn(field, herschelAt(place))) {
-                    last = Sighting{place, field.generation()};
+                    found.push_back(Sighting{place, field.generation()});
                 }
             }
         }
     }
-    return last;
+    return found;
+}
+
+DrawnConduit drawnWithOutput(const std::vector<LifeCell>& catalysts, const SignalPlace& input,
+                             const Sighting& output) {
+    DrawnConduit conduit;
+    conduit.catalysts = catalysts;
+    conduit.herschels = {input, output.place};
+    std::vector<LifeCell> drawn = catalysts;
+    for (const SignalPlace& place : conduit.herschels) {
+        const std::vector<LifeCell> cells = herschelAt(place);
+        drawn.insert(drawn.end(), cells.begin(), cells.end());
+    }
+    conduit.box = widened(boxOf(drawn), 2);
+    return conduit;
+}
+
+// Every catalyst takes part: some cell within two of it, not a catalyst, is alive at some time.
+bool everyCatalystTakesPart(const ProvenConduit& conduit) {
+    for (const std::vector<LifeCell>& object : groupCells(conduit.catalysts, 2)) {
+        const std::vector<LifeCell> near = dilatedCells(object, 2);
+        if (std::none_of(near.begin(), near.end(), [&](const LifeCell& cell) {
+                return !contains(conduit.catalysts, cell) && contains(conduit.everAlive, cell);
+            })) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The output is the latest signal with which the conduit passes and uses all its catalysts: a
+// later one comes from the wreck that the output makes when nothing takes it, an earlier one
+// is an intermediate signal. Where none does, the latest, whose proof then tells what fails.
+const Sighting& chooseOutput(const std::vector<LifeCell>& catalysts, const SignalPlace& input,
+                             const std::vector<Sighting>& signals) {
+    for (auto signal = signals.rbegin(); signal != signals.rend(); ++signal) {
+        const ConduitProof proof = proveConduit(drawnWithOutput(catalysts, input, *signal));
+        if (proof.conduit && (proof.needsConsumer || everyCatalystTakesPart(*proof.conduit))) {
+            return *signal;
+        }
+    }
+    return signals.back();
 }
 
 std::string describeCells(const std::vector<LifeCell>& cells) {
@@ -159,20 +204,21 @@ std::optional<Collection> readPlainConduit(const RlePattern& pattern, const std:
                 " are not a still life: draw only the catalysts and the input Herschel";
         return std::nullopt;
     }
-    const std::optional<Sighting> output = lastSignal(split.catalysts, input);
-    if (!output) {
+    const std::vector<Sighting> signals = cleanSignals(split.catalysts, input);
+    if (signals.empty()) {
         error = "no Herschel comes out within " + std::to_string(kOutputSearchLimit) +
                 " generations of the input Herschel at " + at(input);
         return std::nullopt;
     }
-    DrawnConduit conduit;
-    conduit.catalysts = std::move(split.catalysts);
-    conduit.herschels = {input, output->place};
-    std::vector<LifeCell> drawn = live;
-    const std::vector<LifeCell> outputCells = herschelAt(output->place);
-    drawn.insert(drawn.end(), outputCells.begin(), outputCells.end());
-    conduit.box = widened(boxOf(drawn), 2);
+    const Sighting* output = &chooseOutput(split.catalysts, input, signals);
+    DrawnConduit conduit = drawnWithOutput(split.catalysts, input, *output);
     conduit.label.name = conduitName(pattern, file);
+    conduit.outputFound =
+        "its output was taken to be " +
+        std::string(output->form == OutputForm::kHerschel ? "a Herschel"
+                                                          : "a predecessor with the tail block") +
+        " at " + at(output->place) + " facing " + std::string(directionWord(output->place.dir)) +
+        " at generation " + std::to_string(output->time) + ", found by running the drawing";
     Collection collection;
     collection.conduits.push_back(std::move(conduit));
     collection.herschelCount = 1;

@@ -4,9 +4,9 @@
 // A LifeHistory file is read in the collection's conventions and may draw several conduits. A
 // plain two-state file draws one conduit: its catalysts and its input Herschel facing F
 // (o$obo$3o$2bo!, travelling towards +x), and nothing else. Its output is found by running it
-// from the input's predecessor: the last signal that stands clean within the output search
-// limit, a Herschel or a predecessor with the tail block ahead (which never forms a clean
-// Herschel). The conduit's name comes from a "#N name" line, or else from the file name.
+// from the input's predecessor: of the signals that stand clean within the output search limit
+// (Herschels, and predecessors with the tail block ahead, which never form a clean Herschel),
+// the latest with which the conduit passes and every catalyst takes part. The conduit's name comes from a "#N name" line, or else from the file name.
 #pragma once
 
 #include <optional>

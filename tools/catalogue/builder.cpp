@@ -107,7 +107,8 @@ bool addedAllKept(const Build& build, std::string& error, std::string& errorFile
             build.collection.conduits[static_cast<std::size_t>(conduit.drawnIndex)];
         if (!drawn.addedFrom.empty()) {
             errorFile = drawn.addedFrom;
-            error = drawn.displayName() + " does not pass as a conduit: " + conduit.reason;
+            error = drawn.displayName() + " does not pass as a conduit: " + conduit.reason +
+                    (drawn.outputFound.empty() ? "" : " (" + drawn.outputFound + ")");
             return false;
         }
     }

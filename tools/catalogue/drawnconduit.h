@@ -33,6 +33,8 @@ struct DrawnConduit {
     ConduitLabel label;
     // The file the conduit was added from, beside the collection; empty for the collection's.
     std::string addedFrom;
+    // For a conduit added in two states, where the run found its output, for the messages.
+    std::string outputFound;
 
     // The label's name, or a description of the place for a conduit without one.
     std::string displayName() const;
