@@ -13,6 +13,9 @@ namespace {
 
 // Room around the drawing for the output and what it turns into after it appears.
 constexpr std::int32_t kRunMargin = 64;
+// The envelope of a conduit drawn in two states: where its reaction goes, as far as this beyond
+// its catalysts and input.
+constexpr std::int32_t kEnvelopeReach = 16;
 
 std::string at(const SignalPlace& place) {
     return "(" + std::to_string(place.x) + ", " + std::to_string(place.y) + ")";
@@ -64,6 +67,8 @@ struct Sighting {
     // The Herschel's generation (for the predecessor, four after it stood clean).
     std::int64_t time = 0;
     OutputForm form = OutputForm::kHerschel;
+    // Where the reaction went until then: what the collection draws as the envelope.
+    Box reach = Box::none();
 };
 
 // Places where a predecessor, clean, stands for an output with the tail block: the block is
@@ -100,25 +105,35 @@ std::vector<Sighting> cleanSignals(const std::vector<LifeCell>& catalysts,
     field.setGeneration(-kPredecessorLead);
     const std::vector<SignalPlace> blockPlaces = tailBlockPlaces(catalysts);
     std::vector<Sighting> found;
+    // Gliders that fly off are no part of the envelope.
+    const Box near = widened(box, kEnvelopeReach);
+    Box reach = boxOf(field.cells());
     while (field.generation() < kOutputSearchLimit) {
         field.step();
         if (!field.changed()) {
             break;
         }
+        const std::vector<LifeCell> cells = field.cells();
+        for (const LifeCell& cell : cells) {
+            if (near.contains(cell.x, cell.y)) {
+                reach.include({cell.x, cell.x, cell.y, cell.y});
+            }
+        }
         for (const SignalPlace& place : blockPlaces) {
             if (isolatedIn(field, predecessorAt(place))) {
                 found.push_back(Sighting{place, field.generation() + kPredecessorLead,
-                                         OutputForm::kPredecessor});
+                                         OutputForm::kPredecessor, reach});
             }
         }
         if (field.generation() <= 0) {
             continue;
         }
-        for (const LifeCell& cell : field.cells()) {
+        for (const LifeCell& cell : cells) {
             for (const Direction dir : kDirections) {
                 const SignalPlace place{cell.x, cell.y, dir};
                 if (isolatedIn(field, herschelAt(place))) {
-                    found.push_back(Sighting{place, field.generation()});
+                    found.push_back(
+                        Sighting{place, field.generation(), OutputForm::kHerschel, reach});
                 }
             }
         }
@@ -136,7 +151,7 @@ DrawnConduit drawnWithOutput(const std::vector<LifeCell>& catalysts, const Signa
         const std::vector<LifeCell> cells = herschelAt(place);
         drawn.insert(drawn.end(), cells.begin(), cells.end());
     }
-    conduit.box = widened(boxOf(drawn), 2);
+    conduit.box = widened(unite(boxOf(drawn), output.reach), 2);
     return conduit;
 }
 

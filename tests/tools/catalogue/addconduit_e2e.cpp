@@ -146,9 +146,9 @@ std::vector<BadFile> badFiles() {
          usage + "no Herschel comes out within 400 generations of the input Herschel at (1, 2)\n"},
         {"a catalyst missing", plainRle(oneCatalystLess, {{0, 0, kF}}),
          usage +
-             "B224 does not pass as a conduit: no drawn Herschel appears when a drawn Herschel "
-             "facing F is the input (its output was taken to be a Herschel at (47, 6) facing F at "
-             "generation 353, found by running the drawing)\n"},
+             "B224 does not pass as a conduit: after the output at generation 353, something other "
+             "than a glider leaves the conduit (generation 715) (its output was taken to be a "
+             "Herschel at (47, 6) facing F at generation 353, found by running the drawing)\n"},
         {"L112 again", plainRle(testing::l112Catalysts(0, 0), {{0, 0, kF}}),
          usage +
              "B224 does not pass as a conduit: it draws the same catalysts as the conduit at "
