@@ -102,7 +102,9 @@ TEST(CatalogueAdd, AnAddedConduitClosesLoops) {
 
     const RunResult search = box.run({"-p", "448", "-u", "448", "-s"});
     EXPECT_EQ(search.status, 0) << search.err;
-    const std::string results = search.out.substr(search.out.find("... Sorting ...\n"));
+    const std::size_t sorted = search.out.find("... Sorting ...\n");
+    ASSERT_NE(sorted, std::string::npos) << search.out;
+    const std::string results = search.out.substr(sorted);
     EXPECT_EQ(results,
               "... Sorting ...\n"
               "*** (4356) L112a L112a L112a L112a\n"
@@ -121,42 +123,42 @@ std::vector<BadFile> badFiles() {
     const std::vector<LifeCell> catalysts = twoL112Catalysts();
     std::vector<LifeCell> withBlinker = catalysts;
     withBlinker.insert(withBlinker.end(), {{60, 0}, {61, 0}, {62, 0}});
-    // The eater that the second L112 takes its input's debris with.
+    // Without the first object in reading order: a catalyst of the second L112, which lies above.
     std::vector<std::vector<LifeCell>> objects = groupCells(catalysts, 2);
     objects.erase(objects.begin());
     std::vector<LifeCell> oneCatalystLess;
     for (const std::vector<LifeCell>& object : objects) {
         oneCatalystLess.insert(oneCatalystLess.end(), object.begin(), object.end());
     }
-    const std::string usage = "trelkan-build-catalogue: b224.rle: ";
+    const std::string prefix = "trelkan-build-catalogue: b224.rle: ";
     return {
         {"no Herschel", plainRle(catalysts, {}),
-         usage + "no Herschel is drawn: draw the conduit's input as the Herschel o$obo$3o$2bo! "
-                 "(facing F, towards +x), with no live cell touching it\n"},
+         prefix + "no Herschel is drawn: draw the conduit's input as the Herschel o$obo$3o$2bo! "
+                  "(facing F, towards +x), with no live cell touching it\n"},
         {"the output drawn too", plainRle(catalysts, {{0, 0, kF}, {-21, -45, kB}}),
-         usage + "2 Herschels are drawn, at (1, 8) and (22, 53): draw only the input; the "
-                 "builder finds the output by running it\n"},
+         prefix + "2 Herschels are drawn, at (1, 8) and (22, 53): draw only the input; the "
+                  "builder finds the output by running it\n"},
         {"the input facing B", plainRle(catalysts, {{0, 0, kB}}),
-         usage + "the Herschel at (10, 53) faces B: draw the input facing F, as o$obo$3o$2bo! "
-                 "(towards +x)\n"},
+         prefix + "the Herschel at (10, 53) faces B: draw the input facing F, as o$obo$3o$2bo! "
+                  "(towards +x)\n"},
         {"a blinker", plainRle(withBlinker, {{0, 0, kF}}),
-         usage + "the live cells at (70, 53) are not a still life: draw only the catalysts and "
-                 "the input Herschel\n"},
+         prefix + "the live cells at (70, 53) are not a still life: draw only the catalysts and "
+                  "the input Herschel\n"},
         {"no catalysts", plainRle({}, {{0, 0, kF}}),
-         usage + "no Herschel comes out within 400 generations of the input Herschel at (1, 2)\n"},
+         prefix + "no Herschel comes out within 400 generations of the input Herschel at (1, 2)\n"},
         {"a catalyst missing", plainRle(oneCatalystLess, {{0, 0, kF}}),
-         usage +
+         prefix +
              "B224 does not pass as a conduit: after the output at generation 353, something other "
              "than a glider leaves the conduit (generation 715) (its output was taken to be a "
              "Herschel at (47, 6) facing F at generation 353, found by running the drawing)\n"},
         {"L112 again", plainRle(testing::l112Catalysts(0, 0), {{0, 0, kF}}),
-         usage +
+         prefix +
              "B224 does not pass as a conduit: it draws the same catalysts as the conduit at "
              "(8, 15), which is kept (its output was taken to be a Herschel at (22, -17) facing "
              "L at generation 112, found by running the drawing)\n"},
         {"L112 again, as the collection draws it", l112Collection(),
-         usage + "b224 at (8, 15) does not pass as a conduit: it draws the same catalysts as the "
-                 "conduit at (8, 15), which is kept\n"},
+         prefix + "b224 at (8, 15) does not pass as a conduit: it draws the same catalysts as the "
+                  "conduit at (8, 15), which is kept\n"},
     };
 }
 
