@@ -1,8 +1,16 @@
 // The verifier, end to end, on the bundled catalogue: it proves a loop built by hand, rejects a
 // chain whose conduits do not work together or do not come back, runs loops with as many signals
-// as the period asks for, and reports what it cannot read.
+// as the period asks for, tells oscillators from guns, reports what it cannot read, and writes
+// patterns in which every chain runs as it does alone.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
+#include <regex>
+
+#include "base/version.h"
+#include "life/lifegrid.h"
+#include "life/rlepattern.h"
 #include "tests/e2e/catalogues.h"
 #include "tests/support/sandbox.h"
 
@@ -24,25 +32,29 @@ class BundledCatalogue : public ::testing::Test {
 };
 
 const std::string kLoaded = "Loaded 122 components, 298 variants\n";
-const std::string kLoop = "*** (5776 @ 54) L112a L112a L112a L112a";
+const std::string kLoop = "*** (4356 @ 54) L112a L112a L112a L112a";
+const std::string kOscillator = "loop of period 448, oscillator";
 
 TEST_F(BundledCatalogue, ProvesTheLoopOfFourLeftTurns) {
     const RunResult result =
         verify("Search log\n" + kLoop + "\nSearch complete\n", {"-o", "proven.rle"});
     EXPECT_EQ(result.out,
-              kLoaded + "ok line 2: loop of period 448: " + kLoop + "\n1 of 1 results verified\n");
+              kLoaded + "ok line 2: " + kOscillator + ": " + kLoop + "\n1 of 1 results verified\n");
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.status, 0);
     const std::string pattern = m_box.read("proven.rle").value_or("");
-    EXPECT_TRUE(pattern.starts_with("#C line 2: " + kLoop + "\nx = ")) << pattern.substr(0, 100);
+    EXPECT_TRUE(pattern.starts_with("#C line 2: " + kLoop +
+                                    "\n#C every chain runs as it does alone for at least 1792 "
+                                    "generations\n#C line 2 at (0, 0)\nx = "))
+        << pattern.substr(0, 100);
     EXPECT_TRUE(pattern.ends_with("!\n"));
 }
 
 TEST_F(BundledCatalogue, RejectsConduitsThatDoNotWorkTogether) {
     // F271a may not follow L112a: their catalysts meet, and no Herschel comes out.
-    const std::string broken = "*** (1) L112a L112a F271a L112a";
+    const std::string broken = "*** (6565) L112a L112a F271a L112a";
     const RunResult result = verify(kLoop + "\n" + broken + "\n", {"-o", "proven.rle"});
-    EXPECT_EQ(result.out, kLoaded + "ok line 1: loop of period 448: " + kLoop + "\n" +
+    EXPECT_EQ(result.out, kLoaded + "ok line 1: " + kOscillator + ": " + kLoop + "\n" +
                               "FAILED line 2: no Herschel at (-29, 40) facing R at generation "
                               "607 (delay 607 to (-29, 40) facing R): " +
                               broken + "\n1 of 2 results verified\n");
@@ -52,7 +64,8 @@ TEST_F(BundledCatalogue, RejectsConduitsThatDoNotWorkTogether) {
 }
 
 // After the output has been taken every catalyst must be back: Lx142a's output carries the tail
-// block and needs an R conduit after it; F171a needs its output's first glider let go.
+// block and needs an R conduit after it; F171a needs its output's first glider let go. A loop
+// that works is an oscillator or a gun, and the area printed must be that of the chain's box.
 TEST_F(BundledCatalogue, ProvesThatEveryCatalystComesBack) {
     struct Case {
         std::string chain;
@@ -62,26 +75,45 @@ TEST_F(BundledCatalogue, ProvesThatEveryCatalystComesBack) {
     const std::string notBack =
         "FAILED line 1: the catalysts are not back 1000 generations after "
         "the output (";
-    const std::string l112 = "L112a L112a L112a L112a";
+    const std::string l112 = "(4356) L112a L112a L112a L112a";
+    const std::string r126 = "(23409) R126a R126a R126a R126a";
     const std::vector<Case> cases = {
-        {"Lx142a", {}, notBack + "delay 142 to (38, -15) facing Lx)"},
-        {"Fx244a Fx119c F166a", {}, notBack + "delay 529 to (114, -31) facing F)"},
-        {"Lx142a F166a", {}, "ok line 1: delay 308 to (35, -64) facing Lx"},
-        {"F171a", {}, "ok line 1: delay 171 to (29, -17) facing F"},
-        {l112, {"-p", "224"}, "ok line 1: loop of period 224 with 2 signals"},
-        {l112, {"-p", "448"}, "ok line 1: loop of period 448"},
+        {"(2040) Lx142a", {}, notBack + "delay 142 to (38, -15) facing Lx)"},
+        {"(19435) Fx244a Fx119c F166a", {}, notBack + "delay 529 to (114, -31) facing F)"},
+        {"(9804) Lx142a F166a", {}, "ok line 1: delay 308 to (35, -64) facing Lx"},
+        {"(9999) F171a", {}, "ok line 1: delay 171 to (29, -17) facing F"},
+        {l112, {"-p", "224"}, "ok line 1: loop of period 224 with 2 signals, oscillator"},
+        {l112, {"-p", "448"}, "ok line 1: loop of period 448, oscillator"},
         {l112,
          {"-p", "150"},
          "FAILED line 1: the delay 448 is not a multiple of the period 150 (loop of delay 448)"},
         // Four signals 126 apart meet the gliders that the conduits send out.
-        {"R126a R126a R126a R126a",
+        {r126,
          {"-p", "126"},
          "FAILED line 1: no Herschel at (0, 0) facing F at generation 504 (loop of period 126 "
          "with 4 signals)"},
-        {"R126a R126a R126a R126a", {}, "ok line 1: loop of period 504"},
+        {r126,
+         {},
+         "ok line 1: loop of period 504, gun, every 504 generations 1 glider towards NE, 1 towards "
+         "NW, 1 towards SE and 1 towards SW"},
+        {"(25410) L156b L244a L156b L244a",
+         {},
+         "ok line 1: loop of period 800, gun, every 800 generations 1 glider towards NE and 1 "
+         "towards SW"},
+        {"(22885) L228a L156b F116a L228a L156b F116a",
+         {},
+         "ok line 1: loop of period 1000, gun, every 1000 generations 1 glider towards NW and 1 "
+         "towards SE"},
+        // The area printed must be that of the chain's box.
+        {"(1) L112a L112a L112a L112a",
+         {},
+         "FAILED line 1: area 1 printed, 4356 computed (loop of period 448)"},
+        {"(2611 @ 3) F116a F117a",
+         {},
+         "FAILED line 1: area 2611 printed, 2610 computed (delay 233 to (72, -5) facing F)"},
     };
     for (const Case& c : cases) {
-        const std::string line = "*** (0) " + c.chain;
+        const std::string line = "*** " + c.chain;
         const RunResult result = verify(line + "\n", c.arguments);
         const bool ok = c.verdict.starts_with("ok");
         EXPECT_EQ(result.out, kLoaded + c.verdict + ": " + line + "\n" + (ok ? "1" : "0") +
@@ -91,7 +123,7 @@ TEST_F(BundledCatalogue, ProvesThatEveryCatalystComesBack) {
 }
 
 TEST_F(BundledCatalogue, WritesTheLoopAsItRunsWithAllItsSignals) {
-    const std::string loop = "*** (0) L112a L112a L112a L112a\n";
+    const std::string loop = "*** (4356) L112a L112a L112a L112a\n";
     ASSERT_EQ(verify(loop, {"-o", "one.rle"}).status, 0);
     ASSERT_EQ(verify(loop, {"-p", "224", "-o", "two.rle"}).status, 0);
     const auto population = [](const std::string& rle) {
@@ -131,6 +163,155 @@ TEST_F(BundledCatalogue, ReportsWhatItCannotRead) {
         EXPECT_TRUE(bad.err.starts_with("Invalid period: " + period + "\nUsage:\n")) << bad.err;
         EXPECT_EQ(bad.status, 2);
     }
+}
+
+TEST_F(BundledCatalogue, AnswersQuestionsOnStandardOutput) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string start;
+        std::string end;
+    };
+    const std::string usage = "Usage:\n    trelkan-verify [-c definition-file] [-m margin]";
+    const std::string see = "See README.md, section \"Proving results in Life: trelkan-verify\".\n";
+    const std::vector<Case> cases = {
+        {{"-h"}, usage, "carries k signals.\n"},
+        {{"-p", "448", "-?"}, usage, "carries k signals.\n"},
+        {{"--help"}, "Usage: trelkan-verify [options] [results-file]\n", see},
+        {{"--version", "nothing.txt"}, std::string("trelkan-verify ") + kVersion + "\n", ""},
+    };
+    for (const Case& c : cases) {
+        const RunResult result = m_box.runProgram(TRELKAN_VERIFY, c.arguments);
+        EXPECT_TRUE(result.out.starts_with(c.start)) << result.out;
+        EXPECT_TRUE(result.out.ends_with(c.end)) << result.out;
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.status, 0);
+    }
+    // One line for each option of the usage.
+    const std::string help = m_box.runProgram(TRELKAN_VERIFY, {"--help"}).out;
+    for (const std::string option :
+         {"-c ", "-m ", "-p ", "-o ", "-O ", "-g ", "-h, -? ", "--help ", "--version "}) {
+        EXPECT_NE(help.find("\n  " + option), std::string::npos) << option;
+    }
+}
+
+// A file without a result line is most often the wrong file.
+TEST_F(BundledCatalogue, FailsOnInputWithoutResults) {
+    const RunResult file = verify("Search log\nSearch complete\n");
+    EXPECT_EQ(file.out, kLoaded + "0 of 0 results verified\n");
+    EXPECT_EQ(file.err, "No result lines in results.txt\n");
+    EXPECT_EQ(file.status, 1);
+    const RunResult input = m_box.runProgram(TRELKAN_VERIFY, {"-o", "proven.rle"});
+    EXPECT_EQ(input.out, kLoaded + "0 of 0 results verified\n");
+    EXPECT_EQ(input.err, "No result lines in standard input\n");
+    EXPECT_EQ(input.status, 1);
+    EXPECT_FALSE(m_box.read("proven.rle").has_value());
+}
+
+TEST_F(BundledCatalogue, WritesEveryProvenChainToAFileOfItsOwn) {
+    const std::string failing = "*** (1) L112a L112a L112a L112a";
+    const RunResult result =
+        verify(kLoop + "\n" + failing + "\nSearch complete\n*** (2610) F116a F117a\n",
+               {"-O", "chains/proven"});
+    EXPECT_EQ(result.status, 1);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_box.path() / "chains/proven")) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"line-000001.rle", "line-000004.rle"}));
+    const std::string loop = m_box.read("chains/proven/line-000001.rle").value_or("");
+    EXPECT_TRUE(loop.starts_with("#C line 1: " + kLoop + "\nx = 64, y = 64, rule = B3/S23\n"))
+        << loop;
+    const std::string open = m_box.read("chains/proven/line-000004.rle").value_or("");
+    EXPECT_TRUE(open.starts_with("#C line 4: *** (2610) F116a F117a\nx = ")) << open;
+
+    m_box.write("blocked", "");
+    const RunResult blocked = verify(kLoop + "\n", {"-O", "blocked"});
+    EXPECT_EQ(blocked.err, "Pattern directory cannot be made: blocked\n");
+    EXPECT_EQ(blocked.status, 1);
+}
+
+// The pattern's cells and what its comments say: the generations for which every chain runs as
+// it does alone, and where each chain's box has its top left corner.
+struct Sheet {
+    std::vector<LifeCell> cells;
+    std::int64_t generations = 0;
+    std::map<std::string, LifeCell> places;
+};
+
+Sheet readSheet(const std::string& text) {
+    std::string error;
+    const std::optional<RlePattern> pattern = parseRle(text, error);
+    EXPECT_TRUE(pattern.has_value()) << error;
+    Sheet sheet;
+    if (!pattern) {
+        return sheet;
+    }
+    sheet.cells = pattern->cellsOfState(1);
+    const std::regex claim("#C every chain runs as it does alone for at least (\\d+) generations");
+    const std::regex place("#C line (\\d+) at \\((\\d+), (\\d+)\\)");
+    for (const std::string& comment : pattern->comments) {
+        std::smatch match;
+        if (std::regex_match(comment, match, claim)) {
+            sheet.generations = std::stoll(match[1]);
+        } else if (std::regex_match(comment, match, place)) {
+            sheet.places[match[1]] = {std::stoi(match[2]), std::stoi(match[3])};
+        }
+    }
+    return sheet;
+}
+
+// Four periods of the longest loop at least, for two guns whose gliders fly every way beside an
+// oscillator and an open chain: every chain of the pattern does in place, generation after
+// generation, exactly what its own file does alone. Laid out by their boxes alone, 50 columns
+// apart, the first gun's gliders would wreck the oscillator by generation 402.
+TEST_F(BundledCatalogue, EveryChainOfThePatternRunsAsItDoesAlone) {
+    const std::string guns = "*** (25410) L156b L244a L156b L244a\n" + kLoop +
+                             "\n*** (23409) R126a R126a R126a R126a\n*** (2610) F116a F117a\n";
+    const RunResult result = verify(guns, {"-o", "sheet.rle", "-O", "alone"});
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    const Sheet sheet = readSheet(m_box.read("sheet.rle").value_or(""));
+    EXPECT_GE(sheet.generations, 4 * 800);
+    ASSERT_EQ(sheet.places.size(), 4U);
+    struct Chain {
+        LifeGrid alone;
+        Box area;
+    };
+    std::vector<Chain> chains;
+    for (const auto& [line, place] : sheet.places) {
+        std::string error;
+        const auto pattern = readRleFile(
+            (m_box.path() / "alone" / ("line-" + std::string(6 - line.size(), '0') + line + ".rle"))
+                .string(),
+            error);
+        ASSERT_TRUE(pattern.has_value()) << error;
+        std::vector<LifeCell> cells = pattern->cellsOfState(1);
+        Box area = Box::none();
+        for (LifeCell& cell : cells) {
+            cell = {cell.x + place.x, cell.y + place.y};
+            area.include({cell.x, cell.x, cell.y, cell.y});
+        }
+        const std::int32_t margin = 16;
+        chains.push_back(
+            {LifeGrid(cells),
+             {area.minX - margin, area.maxX + margin, area.minY - margin, area.maxY + margin}});
+    }
+    LifeGrid whole(sheet.cells);
+    for (std::int64_t generation = 0; generation <= sheet.generations; ++generation) {
+        for (std::size_t i = 0; i < chains.size(); ++i) {
+            ASSERT_EQ(whole.cellsIn(chains[i].area), chains[i].alone.cellsIn(chains[i].area))
+                << "chain " << i << " at generation " << generation;
+            chains[i].alone.step();
+        }
+        whole.step();
+    }
+    // The guns' gliders have flown far beyond the chains.
+    Box areas = Box::none();
+    for (const Chain& chain : chains) {
+        areas.include(chain.area);
+    }
+    EXPECT_LT(whole.bounds().minY, areas.minY - 300);
+    EXPECT_GT(whole.bounds().maxY, areas.maxY + 300);
 }
 
 }  // namespace

@@ -26,6 +26,16 @@ TEST(ResultLine, NamesBetweenTheAreaAndTheLabel) {
     EXPECT_EQ(result->text, "*** (1) a");
 }
 
+TEST(ResultLine, TheAreaBeforeTheSet) {
+    for (const auto& [line, area] : std::vector<std::pair<std::string_view, std::int64_t>>{
+             {"*** (1) a", 1}, {"*** (4410 @ 17) L112a", 4410}, {"*** (0) b c", 0}}) {
+        std::string error;
+        const auto result = parseResultLine(line, 1, error);
+        ASSERT_TRUE(result.has_value()) << line;
+        EXPECT_EQ(result->area, area) << line;
+    }
+}
+
 TEST(ResultLine, OtherLinesAreNoResults) {
     std::string error;
     for (const char* line : {"Search complete", "", "** (1) a", " *** (1) a", "+++ Maximum"}) {
@@ -40,6 +50,10 @@ TEST(ResultLine, MalformedResultLinesSayWhy) {
     EXPECT_EQ(error, "no area in parentheses");
     EXPECT_FALSE(parseResultLine("*** (120", 1, error).has_value());
     EXPECT_EQ(error, "no area in parentheses");
+    for (const char* line : {"*** (area) a", "*** (12x) a", "*** () a", "*** ( 12) a"}) {
+        EXPECT_FALSE(parseResultLine(line, 1, error).has_value()) << line;
+        EXPECT_EQ(error, "no area in parentheses") << line;
+    }
     EXPECT_FALSE(parseResultLine("*** (120)", 1, error).has_value());
     EXPECT_EQ(error, "no variant names");
     EXPECT_FALSE(parseResultLine("*** (120) (p=3)", 1, error).has_value());

@@ -1,6 +1,7 @@
 #include "tools/verify/chainproof.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "base/direction.h"
 #include "base/format.h"
@@ -61,6 +62,32 @@ bool onlyGlidersOutside(const LifeGrid& grid, const Box& area) {
         }
     }
     return true;
+}
+
+// Room between the compared area and where leaving gliders are taken.
+constexpr std::int32_t kGliderClearance = 8;
+// More than a glider takes to cross the clearance.
+constexpr std::int64_t kSettlingGenerations = 64;
+
+// The index of GliderEmission's count for a glider's velocity; y grows southwards.
+std::size_t directionIndex(const builder::GliderPath& path) {
+    return (path.vy > 0 ? 2 : 0) + (path.vx < 0 ? 1 : 0);
+}
+
+// Counts and removes the gliders wholly outside the box; anything else there stays.
+void takeLeavingGliders(LifeGrid& grid, const Box& box, std::array<std::int64_t, 4>& counts) {
+    std::vector<LifeCell> outside;
+    for (const LifeCell& cell : grid.cells()) {
+        if (!box.contains(cell.x, cell.y)) {
+            outside.push_back(cell);
+        }
+    }
+    for (const std::vector<LifeCell>& group : builder::groupCells(outside, 2)) {
+        if (const auto path = builder::gliderPath(group, grid.generation())) {
+            ++counts[directionIndex(*path)];
+            erase(grid, group);
+        }
+    }
 }
 
 }  // namespace
@@ -184,9 +211,8 @@ std::optional<std::string> ChainProof::checkLoop(std::int32_t margin, std::int64
         return formatMessage("the delay %lld is not a multiple of the period %lld",
                              static_cast<long long>(m_delay), static_cast<long long>(period));
     }
-    const std::int64_t signals = signalsAt(period);
-    const std::int64_t step = m_delay / signals;
-    LifeGrid grid = fedGrid(step, signals);
+    const std::int64_t step = loopStep(period);
+    LifeGrid grid = fedGrid(step, signalsAt(period));
     // The first signal comes back to the start as its predecessor, at the chain's delay - 4.
     grid.run(m_delay - grid.generation());
     const bool predecessor = hasIsolated(grid, predecessorCells(0, 0, kF), m_catalysts);
@@ -205,6 +231,63 @@ std::optional<std::string> ChainProof::checkLoop(std::int32_t margin, std::int64
                              static_cast<long long>(step));
     }
     return std::nullopt;
+}
+
+LifeGrid ChainProof::loopAfterOneRound(std::int64_t period) const {
+    LifeGrid grid = fedGrid(loopStep(period), signalsAt(period));
+    grid.run(m_delay + kPredecessorLead - grid.generation());
+    return grid;
+}
+
+GliderEmission ChainProof::emission(std::int32_t margin, std::int64_t period) const {
+    assert(isLoop());
+    GliderEmission emission;
+    emission.period = loopStep(period);
+    LifeGrid grid = loopAfterOneRound(period);
+    // Gliders are taken once they are this far beyond the compared area, where they can no longer
+    // touch anything of the loop. The area repeats already, so what is counted in a period is what
+    // the loop sends out every period, once the gliders that left before, and are still on their
+    // way through the clearance, have been taken: the first whole periods of kSettlingGenerations.
+    const Box clear = widen(m_box, margin + kGliderClearance);
+    const std::int64_t settling = (kSettlingGenerations / emission.period + 1) * emission.period;
+    std::array<std::int64_t, 4> ignored{};
+    for (auto [counts, generations] :
+         {std::pair{&ignored, settling}, std::pair{&emission.gliders, emission.period}}) {
+        for (std::int64_t step = 0; step < generations; ++step) {
+            // A glider moves one cell in four generations: none slips past the clearance.
+            if (step % 4 == 0) {
+                takeLeavingGliders(grid, clear, *counts);
+            }
+            grid.step();
+        }
+    }
+    return emission;
+}
+
+std::int64_t ChainProof::showingTime(std::int64_t period) const {
+    return isLoop() ? 4 * loopStep(period) : m_delay + kPredecessorLead + kSettleLimit;
+}
+
+std::string GliderEmission::describe() const {
+    if (!isGun()) {
+        return "oscillator";
+    }
+    std::vector<std::string> parts;
+    for (std::size_t d = 0; d < gliders.size(); ++d) {
+        if (gliders[d] != 0) {
+            const auto count = static_cast<long long>(gliders[d]);
+            parts.push_back(parts.empty()
+                                ? formatMessage("%lld glider%s towards %s", count,
+                                                count == 1 ? "" : "s", kDirectionNames[d])
+                                : formatMessage("%lld towards %s", count, kDirectionNames[d]));
+        }
+    }
+    std::string text =
+        formatMessage("gun, every %lld generations ", static_cast<long long>(period));
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+    }
+    return text;
 }
 
 std::string ChainProof::describe(std::int64_t period) const {

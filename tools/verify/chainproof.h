@@ -7,6 +7,7 @@
 // period P, D = kP, carries k signals P apart and must repeat with period P.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,6 +18,19 @@
 #include "life/lifegrid.h"
 
 namespace trelkan {
+
+// What a working loop sends out: the gliders that leave it in one period, by direction.
+struct GliderEmission {
+    // The order of the counts: north-east, north-west, south-east, south-west.
+    static constexpr std::array<const char*, 4> kDirectionNames = {"NE", "NW", "SE", "SW"};
+    std::int64_t period = 0;
+    std::array<std::int64_t, 4> gliders{};
+
+    bool isGun() const { return gliders != std::array<std::int64_t, 4>{}; }
+    // "oscillator", or "gun, every 1000 generations 1 glider towards NE, 1 towards NW and 2
+    // towards SE".
+    std::string describe() const;
+};
 
 class ChainProof {
   public:
@@ -41,7 +55,17 @@ class ChainProof {
     // else what failed.
     std::optional<std::string> check(std::int32_t margin, std::int64_t period) const;
 
+    // What a loop that passes check sends out, seen from its repeating state on: gliders are
+    // counted and taken away once they are clear of the chain's box widened by margin.
+    GliderEmission emission(std::int32_t margin, std::int64_t period) const;
+
+    // The generations after which the running pattern has shown what it does: four periods of a
+    // loop, or an open chain's delay and the time its catalysts may take to come back.
+    std::int64_t showingTime(std::int64_t period) const;
+
     std::int64_t delay() const { return m_delay; }
+    // The area of the chain's box, as trelkan prints it in the result line.
+    std::int64_t area() const { return m_box.area(); }
     bool isLoop() const { return m_endX == 0 && m_endY == 0 && m_endDir == 0; }
     // The number of signals a loop carries at the period (0 stands for the delay).
     std::int64_t signalsAt(std::int64_t period) const;
@@ -53,6 +77,10 @@ class ChainProof {
     LifeGrid fedGrid(std::int64_t period, std::int64_t signals) const;
     std::optional<std::string> checkOpenChain(std::int32_t margin) const;
     std::optional<std::string> checkLoop(std::int32_t margin, std::int64_t period) const;
+    // The period at which a loop repeats: its delay over the signals it carries.
+    std::int64_t loopStep(std::int64_t period) const { return m_delay / signalsAt(period); }
+    // A loop with every signal fed in, at the generation its first signal is back as a Herschel.
+    LifeGrid loopAfterOneRound(std::int64_t period) const;
     std::string missingOutput() const;
     // After the output: the catalysts, and nothing else, inside the area at some generation.
     bool catalystsComeBack(LifeGrid grid, const Box& area, bool releaseGlider) const;

@@ -1,5 +1,7 @@
 #include "tools/verify/resultline.h"
 
+#include <charconv>
+
 namespace trelkan {
 namespace {
 
@@ -27,9 +29,17 @@ std::optional<ResultLine> parseResultLine(std::string_view line, std::int32_t li
         error = "no area in parentheses";
         return std::nullopt;
     }
+    ResultLine result;
+    // "(area)" or "(area @ set)".
+    const std::string_view area = rest.substr(1, close - 1);
+    const char* const areaEnd = area.data() + area.size();
+    const auto [areaStop, areaError] = std::from_chars(area.data(), areaEnd, result.area);
+    if (areaError != std::errc{} || (areaStop != areaEnd && *areaStop != ' ')) {
+        error = "no area in parentheses";
+        return std::nullopt;
+    }
     rest.remove_prefix(close + 1);
 
-    ResultLine result;
     result.lineNumber = lineNumber;
     result.text = std::string(line);
     // The names follow one blank each; the target's label, when there is one, starts with a
