@@ -4,6 +4,7 @@
 // patterns in which every chain runs as it does alone.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -48,6 +49,13 @@ TEST_F(BundledCatalogue, ProvesTheLoopOfFourLeftTurns) {
                                     "generations\n#C line 2 at (0, 0)\nx = "))
         << pattern.substr(0, 100);
     EXPECT_TRUE(pattern.ends_with("!\n"));
+    // Asked for longer, the file says so.
+    ASSERT_EQ(verify(kLoop + "\n", {"-g", "5000", "-o", "longer.rle"}).status, 0);
+    EXPECT_NE(m_box.read("longer.rle")
+                  .value_or("")
+                  .find("\n#C every chain runs as it does alone "
+                        "for at least 5000 generations\n"),
+              std::string::npos);
 }
 
 TEST_F(BundledCatalogue, RejectsConduitsThatDoNotWorkTogether) {
@@ -158,9 +166,14 @@ TEST_F(BundledCatalogue, ReportsWhatItCannotRead) {
     const RunResult usage = m_box.runProgram(TRELKAN_VERIFY, {"-q"});
     EXPECT_TRUE(usage.err.starts_with("Invalid parameter: -q\nUsage:\n"));
     EXPECT_EQ(usage.status, 2);
-    for (const std::string period : {"0", "-5", "x"}) {
-        const RunResult bad = m_box.runProgram(TRELKAN_VERIFY, {"-p", period});
-        EXPECT_TRUE(bad.err.starts_with("Invalid period: " + period + "\nUsage:\n")) << bad.err;
+    for (const auto& [option, value, message] : std::vector<std::array<std::string, 3>>{
+             {"-p", "0", "Invalid period: "},
+             {"-p", "-5", "Invalid period: "},
+             {"-p", "x", "Invalid period: "},
+             {"-g", "0", "Invalid number of generations: "},
+             {"-g", "1000001", "Invalid number of generations: "}}) {
+        const RunResult bad = m_box.runProgram(TRELKAN_VERIFY, {option, value});
+        EXPECT_TRUE(bad.err.starts_with(message + value + "\nUsage:\n")) << bad.err;
         EXPECT_EQ(bad.status, 2);
     }
 }

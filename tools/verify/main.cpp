@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,9 +39,10 @@ constexpr const char* kHelp =
     "  -c file         the definition file (default data/data.ini)\n"
     "  -m margin       the margin around a chain's box in cells (default 16)\n"
     "  -p period       the period of the loops (default: each loop's delay, one signal)\n"
-    "  -o rlefile      writes every proven chain into one RLE file, side by side, apart\n"
+    "  -o rlefile      writes every proven chain into one RLE file, out of each other's way\n"
     "  -O directory    writes every proven chain into a file of its own, line-NNNNNN.rle\n"
-    "  -g generations  how long the chains of -o run as alone (default: four periods)\n"
+    "  -g generations  how long the chains of -o run as alone, up to 1000000 (default: four "
+    "periods)\n"
     "  -h, -?          the usage\n"
     "  --help          this text\n"
     "  --version       the version\n"
@@ -65,9 +67,14 @@ struct Request {
     std::optional<std::string> answer;
 };
 
-std::optional<std::int64_t> readPositive(const char* text, const char* what) {
+// The sheet's chains are each run alone this long at the most, to lay them out.
+constexpr std::int64_t kMostSheetGenerations = 1000000;
+
+std::optional<std::int64_t> readPositive(
+    const char* text, const char* what,
+    std::int64_t most = std::numeric_limits<std::int32_t>::max()) {
     const NumberReading number = readUnsignedNumber(text);
-    if (!number.valid || number.value < 1) {
+    if (!number.valid || number.value < 1 || number.value > most) {
         std::fprintf(stderr, "Invalid %s: %s\n", what, text);
         return std::nullopt;
     }
@@ -116,7 +123,7 @@ Request readOptions(int argc, char** argv) {
             options.period = *period;
         } else if (word == "-g" && hasValue) {
             const std::optional<std::int64_t> generations =
-                readPositive(argv[++i], "number of generations");
+                readPositive(argv[++i], "number of generations", kMostSheetGenerations);
             if (!generations) {
                 return {};
             }
