@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <map>
-#include <regex>
 
 #include "base/version.h"
 #include "life/lifegrid.h"
@@ -261,14 +261,19 @@ Sheet readSheet(const std::string& text) {
         return sheet;
     }
     sheet.cells = pattern->cellsOfState(1);
-    const std::regex claim("#C every chain runs as it does alone for at least (\\d+) generations");
-    const std::regex place("#C line (\\d+) at \\((\\d+), (\\d+)\\)");
     for (const std::string& comment : pattern->comments) {
-        std::smatch match;
-        if (std::regex_match(comment, match, claim)) {
-            sheet.generations = std::stoll(match[1]);
-        } else if (std::regex_match(comment, match, place)) {
-            sheet.places[match[1]] = {std::stoi(match[2]), std::stoi(match[3])};
+        long long generations = 0;
+        int line = 0;
+        LifeCell place;
+        char end = 0;
+        if (std::sscanf(comment.c_str(),
+                        "#C every chain runs as it does alone for at least %lld generation%c",
+                        &generations, &end) == 2) {
+            sheet.generations = generations;
+        } else if (std::sscanf(comment.c_str(), "#C line %d at (%d, %d%c", &line, &place.x,
+                               &place.y, &end) == 4 &&
+                   end == ')') {
+            sheet.places[std::to_string(line)] = place;
         }
     }
     return sheet;
