@@ -1,9 +1,9 @@
 // trelkan-verify: proves trelkan's results in Life. Reads result lines ("*** (...) name ...")
 // from a file or standard input, rebuilds each chain from the catalogue, runs it with one
-// Herschel fed in at its start, and reports per result "ok" or what failed.
+// Herschel fed in at its start, and reports per result "ok" (for a loop: oscillator or gun) or
+// what failed. Proven chains are written as patterns that run.
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <limits>
@@ -16,7 +16,6 @@
 #include "base/numberparse.h"
 #include "base/version.h"
 #include "catalogue/componentregister.h"
-#include "life/rlepattern.h"
 #include "tools/verify/chainproof.h"
 #include "tools/verify/patterndirectory.h"
 #include "tools/verify/patternsheet.h"
