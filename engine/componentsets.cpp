@@ -1,5 +1,7 @@
 #include "engine/componentsets.h"
 
+#include <algorithm>
+
 #include "base/format.h"
 #include "engine/parallelsearch.h"
 #include "engine/searchcontext.h"
@@ -11,6 +13,7 @@ void runComponentSets(SearchContext& context, const ModeMaker& makeMode) {
     const std::unique_ptr<ComponentSetSearch> mode = makeMode(context);
     context.restartSets();
     context.progress("Counting component sets...\n");
+    context.beginStage(SearchStage::kCounting, 0);
     for (const Target& target : targets) {
         mode->enumerateSets(target, SetPass::kCounting);
     }
@@ -32,7 +35,13 @@ void runComponentSets(SearchContext& context, const ModeMaker& makeMode) {
     if (context.input().threads > 1 || context.input().shard.count > 1) {
         searchInParallel(context, makeMode, total);
     } else {
+        const std::int64_t toSearch = std::max<std::int64_t>(total - context.input().ignoreSets, 0);
+        context.beginStage(SearchStage::kSearching, toSearch);
         searchTargets(context, *mode, total);
+        // The last set is done without a next one to begin.
+        if (context.running()) {
+            context.progressCounts().setDone(toSearch);
+        }
     }
 }
 

@@ -15,6 +15,25 @@
 namespace trelkan {
 namespace {
 
+// The sets of the run that are searched: those after the ones to skip, up to the last.
+std::int64_t setsToSearch(const SetRun& run, const SearchInput& input, std::int64_t setCount) {
+    const std::int64_t first = std::max(run.first, input.ignoreSets + 1);
+    return std::max<std::int64_t>(std::min(run.last, setCount) - first + 1, 0);
+}
+
+// The sets that the shard's runs hold, of those searched.
+std::int64_t shardSetsToSearch(const SetDealer& dealer, const SearchInput& input,
+                               std::int64_t setCount) {
+    std::int64_t sets = 0;
+    for (std::int64_t index = 0;; ++index) {
+        const SetRun run = dealer.runAt(index);
+        if (run.first > setCount) {
+            return sets;
+        }
+        sets += setsToSearch(run, input, setCount);
+    }
+}
+
 // A worker's results, kept until its run is handed over; the bound and the stop flag are the
 // search's.
 class WorkerSink final : public SearchSink {
@@ -48,6 +67,7 @@ class alignas(kCacheLineBytes) Worker final : public SetRuns {
           m_mode(makeMode(m_context)),
           m_dealer(dealer),
           m_order(order),
+          m_counts(search.progressCounts()),
           m_stop(stop),
           m_setCount(setCount) {}
 
@@ -71,6 +91,7 @@ class alignas(kCacheLineBytes) Worker final : public SetRuns {
 
     SetRun firstRun() override { return m_dealer.deal(); }
     SetRun nextRun(const SetRun& finished) override {
+        m_counts.addDone(setsToSearch(finished, m_context.input(), m_setCount));
         m_order.hand({finished, m_sink.takeFound(), true, finished.last});
         return m_dealer.deal();
     }
@@ -86,6 +107,9 @@ class alignas(kCacheLineBytes) Worker final : public SetRuns {
             return;
         }
         const std::int64_t reached = std::max(m_context.setNumber(), run.first);
+        if (finished) {
+            m_counts.addDone(setsToSearch(run, m_context.input(), m_setCount));
+        }
         m_order.hand({run, m_sink.takeFound(), finished, reached});
     }
 
@@ -94,6 +118,7 @@ class alignas(kCacheLineBytes) Worker final : public SetRuns {
     std::unique_ptr<ComponentSetSearch> m_mode;
     SetDealer& m_dealer;
     ResultOrder& m_order;
+    SearchProgress& m_counts;
     std::atomic<bool>& m_stop;
     std::int64_t m_setCount;
     bool m_outOfMemory = false;
@@ -103,6 +128,8 @@ class alignas(kCacheLineBytes) Worker final : public SetRuns {
 
 void searchInParallel(SearchContext& context, const ModeMaker& makeMode, std::int64_t setCount) {
     SetDealer dealer(context.input().shard, setCount);
+    context.beginStage(SearchStage::kSearching,
+                       shardSetsToSearch(dealer, context.input(), setCount));
     std::atomic<bool> stop{false};
     ResultOrder order(context.sink(), dealer, stop);
     std::vector<std::unique_ptr<Worker>> workers;
@@ -131,8 +158,7 @@ void searchInParallel(SearchContext& context, const ModeMaker& makeMode, std::in
         context.statistics().addSearch(worker->statistics());
         outOfMemory = outOfMemory || worker->outOfMemory();
     }
-    context.restartSets();
-    context.skipSets(stoppedAt);
+    context.standAt(stoppedAt);
     if (outOfMemory) {
         throw std::bad_alloc();
     }

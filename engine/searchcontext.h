@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "engine/searchinput.h"
+#include "engine/searchprogress.h"
 #include "engine/searchsink.h"
 #include "engine/setdealer.h"
 
@@ -62,7 +63,8 @@ class alignas(kCacheLineBytes) SearchContext {
           m_sink(sink),
           m_running(sink.running()),
           m_stop(stop != nullptr ? *stop : kNeverStopped),
-          m_areaBound(sink.areaBound()) {}
+          m_areaBound(sink.areaBound()),
+          m_counts(sink.progressCounts() != nullptr ? *sink.progressCounts() : m_ownCounts) {}
     SearchContext(const SearchContext&) = delete;
     SearchContext& operator=(const SearchContext&) = delete;
 
@@ -81,14 +83,22 @@ class alignas(kCacheLineBytes) SearchContext {
         if (++m_setNumber > m_run.last) {
             takeNextRun();
         }
+        publishSetsPassed();
     }
     // Numbers count sets at once, for a mode that can count them without finding them; never past
     // a set that the context owns.
     void skipSets(std::int64_t count) {
         m_setNumber += count;
         assert(m_setNumber <= m_run.last);
+        publishSetsPassed();
     }
     void restartSets() { m_setNumber = 0; }
+    // Stands at the set where the workers of a parallel search stopped; the counts keep the sets
+    // that they finished.
+    void standAt(std::int64_t setNumber) {
+        m_setNumber = setNumber;
+        assert(m_setNumber <= m_run.last);
+    }
     // Whether the current set lies beyond those to skip, in a run the context owns.
     bool setIsSearched() const {
         return m_setNumber >= m_run.first && m_setNumber > m_input.ignoreSets;
@@ -127,10 +137,23 @@ class alignas(kCacheLineBytes) SearchContext {
         return goOn && running();
     }
 
+    // The counts a reporter reads: the sink's, or the context's own when no one watches (as the
+    // workers' contexts, whose sets the parallel search counts a run at a time).
+    SearchProgress& progressCounts() { return m_counts; }
+    // A stage of the search begins; while sets are counted or searched, the sets passed count as
+    // done, those to skip excepted.
+    void beginStage(SearchStage stage, std::int64_t total) {
+        m_countedFrom = stage == SearchStage::kSearching ? m_input.ignoreSets : 0;
+        m_counts.begin(stage, total);
+    }
+
     SearchStatistics& statistics() { return m_statistics; }
     const SearchStatistics& statistics() const { return m_statistics; }
 
   private:
+    // A set is done once the next one begins: one relaxed store, a set at a time.
+    void publishSetsPassed() { m_counts.setDone(m_setNumber - 1 - m_countedFrom); }
+
     void takeNextRun() {
         assert(m_runs != nullptr);
         m_run = m_runs->nextRun(m_run);
@@ -151,6 +174,9 @@ class alignas(kCacheLineBytes) SearchContext {
     SetRuns* m_runs = nullptr;
     std::int64_t m_lastSet = SetRun::kEndless;
     std::int32_t m_areaBound = 0;
+    SearchProgress m_ownCounts;
+    SearchProgress& m_counts;
+    std::int64_t m_countedFrom = 0;
     SearchStatistics m_statistics;
 };
 

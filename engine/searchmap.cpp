@@ -63,7 +63,10 @@ std::int64_t spanArea(const Box& box) {
 }
 
 SearchMap::SearchMap(SearchContext& context)
-    : m_input(context.input()), m_context(context), m_maxCells(context.areaBound()) {
+    : m_input(context.input()),
+      m_context(context),
+      m_counts(context.progressCounts()),
+      m_maxCells(context.areaBound()) {
     assert(!m_input.targets.empty());
     const std::int32_t largestDelay = std::prev(m_input.targets.end())->dt;
     assert(largestDelay >= 1);
@@ -76,6 +79,8 @@ SearchMap::SearchMap(SearchContext& context)
     if (m_maxCells != 0) {
         computeBaseBox();
     }
+    // Every generation but the end's and the last is grown, and every one pruned.
+    m_counts.begin(SearchStage::kGrowingMap, std::max(generations() - 2, 0));
     growFromEnd();
     for (const Target& target : m_input.targets) {
         if (target.dt >= m_half) {
@@ -84,6 +89,7 @@ SearchMap::SearchMap(SearchContext& context)
     }
     growFromStarts();
     m_grownStates = totalStates();
+    m_counts.begin(SearchStage::kPruningMap, generations());
     pruneUpperHalf();
     pruneLowerHalf();
     // A stop asked for while the map grew leaves it unfinished, and the search is not made.
@@ -143,6 +149,7 @@ void SearchMap::eachGeneration(std::int32_t first, std::int32_t step, std::int32
     runWavefront(m_input.threads, count, minimumDelay(), [&](std::int64_t k) {
         if (!stopped()) {
             make(first + step * static_cast<std::int32_t>(k));
+            m_counts.addDone(1);
         }
     });
 }

@@ -17,6 +17,7 @@
 #include "base/direction.h"
 #include "base/target.h"
 #include "engine/pointset.h"
+#include "engine/searchprogress.h"
 
 namespace trelkan {
 
@@ -96,6 +97,8 @@ class SearchMap {
 
     const SearchInput& m_input;
     const SearchContext& m_context;
+    // The generations grown or pruned, for whoever watches the search.
+    SearchProgress& m_counts;
     // Feeds the point sets; their blocks go back to the heap with the map.
     BlockAllocator m_allocator;
     std::deque<PointSet> m_sets;

@@ -10,6 +10,7 @@
 namespace trelkan {
 
 class CompoundComponent;
+class SearchProgress;
 
 class SearchSink {
   public:
@@ -29,6 +30,10 @@ class SearchSink {
     // True while the search may go on; cleared when a stop is asked for (an interruption, the
     // result limit). A flag rather than a call, since the searches read it at every step.
     virtual const std::atomic<bool>& running() const = 0;
+
+    // Where the search keeps count of its work for a reporter in another thread, or nothing when
+    // no one watches. Asked once, when the search begins.
+    virtual SearchProgress* progressCounts() { return nullptr; }
 };
 
 }  // namespace trelkan

@@ -14,6 +14,33 @@
 #include "run/targetscript.h"
 
 namespace trelkan {
+
+const std::string_view kHelpText =
+    "Usage: trelkan [options]    searches chains of Herschel conduits in data/data.ini\n"
+    "  -p period          period of the pattern sought (without it, -o draws the catalogue)\n"
+    "  -c compression     how closely signals may follow each other (default: the period)\n"
+    "  -d dx dy dt dir    target: the output dt generations on, at (dx, dy), facing dir\n"
+    "  -e script          target script, a family of targets, e.g. '(a=1..3)F10*a[0,a]'\n"
+    "  -t treesizeKB      memory for the tree of forbidden sequences (default 1000)\n"
+    "  -m                 search-map mode: map the states that can still meet a target first\n"
+    "  -l minlen          smallest delay of the target series (default 1)\n"
+    "  -u maxlen          largest delay of any target (default 1500)\n"
+    "  -x maxcell         largest bounding-box area of a result, in cells\n"
+    "  -n maxresults      stop after this many results; with -s, keep the smallest this many\n"
+    "  -f outfile         log file: a copy of standard output\n"
+    "  -o rlefile         pattern file: every result drawn as Life cells\n"
+    "  -s                 report the results again at the end, smallest area first\n"
+    "  -i ignoresets      skip the first ignoresets component sets (resumes a search)\n"
+    "  -j threads         worker threads (default: every core the process may use)\n"
+    "  -k shard/shards    search only this shard of a search spread over many processes\n"
+    "  --merge output...  merge the standard outputs of every shard of one search\n"
+    "  --progress         progress on standard error even when it is no terminal\n"
+    "  --no-progress      no progress on standard error, not even on a terminal\n"
+    "  -h, -?             print the usage on standard error\n"
+    "  --help             print this help\n"
+    "  --version          print the version\n"
+    "More in README.md, beside data/ in the trelkan sources.\n";
+
 namespace {
 
 // The delays of the target series that become targets: the first one and how many there are.
@@ -134,6 +161,14 @@ class CommandLineReader {
             readShard(option);
         } else if (option == "--merge") {
             readMergeFiles(option);
+        } else if (option == "--progress") {
+            s.progress = ProgressChoice::kAlways;
+        } else if (option == "--no-progress") {
+            s.progress = ProgressChoice::kNever;
+        } else if (option == "--help") {
+            s.showHelp = true;
+        } else if (option == "--version") {
+            s.showVersion = true;
         } else if (option == "-h" || option == "-?") {
             s.showUsage = true;
             s.usageAsked = true;
@@ -315,6 +350,7 @@ RunParameters RunSettings::runParameters() const {
     parameters.mapMode = mapMode;
     parameters.threads = threads;
     parameters.shard = shard;
+    parameters.progress = progress;
     return parameters;
 }
 

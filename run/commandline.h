@@ -19,6 +19,9 @@ inline constexpr std::string_view kUsageText =
     "[-t treesizeKB] [-m] [-l minlen] [-u maxlen] [-x maxcell] [-n maxresults] [-f outfile] "
     "[-o rlefile] [-s] [-i ignoresets] [-j threads] [-k shard/shards] [--merge shardoutput...]\n";
 
+// The options one to a line, for --help, on standard output.
+extern const std::string_view kHelpText;
+
 // The most worker threads -j may ask for; more are taken as this many.
 inline constexpr std::int32_t kMaxThreads = 1024;
 
@@ -49,6 +52,10 @@ struct RunSettings {
     bool patternOutput = false;
     bool scriptGiven = false;
     bool showUsage = false;
+    // --help or --version: their text on standard output, and nothing else done.
+    bool showHelp = false;
+    bool showVersion = false;
+    ProgressChoice progress = ProgressChoice::kOnTerminal;
     // The usage was asked for: -h, -?, or no options at all.
     bool usageAsked = false;
     // Some option could not be read; its message is on standard error.
@@ -57,6 +64,8 @@ struct RunSettings {
     TargetSet targets;
 
     RunParameters runParameters() const;
+    // --help or --version was asked for, and the command line holds no fault.
+    bool showsInformation() const { return !commandError && (showHelp || showVersion); }
     // The exit status of a run that shows the usage: 0 when it was asked for, 2 when the command
     // line was faulty or gave nothing to do, so that a script sees that nothing was searched.
     int usageStatus() const { return !commandError && usageAsked ? 0 : 2; }

@@ -1,9 +1,16 @@
 #include "run/console.h"
 
+#include <algorithm>
+
+#include <unistd.h>
+
 namespace trelkan {
 namespace {
 
 constexpr std::string_view kPatternHeader = "x = 1000, y = 1000, rule = B3/S23\n";
+
+// Back to the start of the line, and the line cleared from there.
+constexpr std::string_view kEraseLine = "\r\033[K";
 
 }  // namespace
 
@@ -56,7 +63,13 @@ void Console::PatternText::write(std::string_view text) {
     m_file.write(text);
 }
 
-Console::Console() = default;
+void Console::ErrorText::write(std::string_view text) {
+    const std::lock_guard<std::mutex> lock(m_console.m_terminal);
+    m_console.eraseStatusLocked();
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+Console::Console() : m_outputIsTerminal(isatty(STDOUT_FILENO) == 1) {}
 Console::~Console() = default;
 
 void Console::setLogFile(std::string name) {
@@ -72,11 +85,44 @@ void Console::setPatternFile(std::string name) {
 }
 
 void Console::write(std::string_view text) {
+    const std::lock_guard<std::mutex> lock(m_terminal);
+    if (m_outputIsTerminal) {
+        eraseStatusLocked();
+    }
+    if (!text.empty()) {
+        m_outputAtLineStart = text.back() == '\n';
+    }
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
         m_outputFailed = true;
     }
     if (m_log.openOnce()) {
         m_log.write(text);
+    }
+}
+
+void Console::showStatus(std::string_view line) {
+    const std::lock_guard<std::mutex> lock(m_terminal);
+    if (m_outputIsTerminal && !m_outputAtLineStart) {
+        return;
+    }
+    // In one write, so that the terminal never shows the line half drawn.
+    char text[256];
+    const int length =
+        std::snprintf(text, sizeof text, "\r%.*s\033[K",
+                      static_cast<int>(std::min<std::size_t>(line.size(), 200)), line.data());
+    std::fwrite(text, 1, static_cast<std::size_t>(length), stderr);
+    m_statusShown = true;
+}
+
+void Console::eraseStatus() {
+    const std::lock_guard<std::mutex> lock(m_terminal);
+    eraseStatusLocked();
+}
+
+void Console::eraseStatusLocked() {
+    if (m_statusShown) {
+        std::fwrite(kEraseLine.data(), 1, kEraseLine.size(), stderr);
+        m_statusShown = false;
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,12 @@ class Console final : public TextSink {
     void write(std::string_view text) override;
     // Standard error.
     TextSink& errors() { return m_errors; }
+
+    // A status line on the terminal of standard error, redrawn in place, from any thread. It is
+    // erased before anything else is written to standard error, or to standard output when that
+    // is a terminal too; it waits while standard output is in the middle of a line there.
+    void showStatus(std::string_view line);
+    void eraseStatus();
 
     bool patternEnabled() const { return m_patternFile.isNamed(); }
     // Each pattern written ends its line; the file opens with its header line.
@@ -90,11 +97,28 @@ class Console final : public TextSink {
         LazyFile& m_file;
     };
 
-    void reportWriteFailures();
+    // Standard error, after the status line has been erased.
+    class ErrorText final : public TextSink {
+      public:
+        explicit ErrorText(Console& console) : m_console(console) {}
+        void write(std::string_view text) override;
 
+      private:
+        Console& m_console;
+    };
+
+    void reportWriteFailures();
+    void eraseStatusLocked();
+
+    // Held by every write to a terminal stream, since the status line comes from another thread.
+    std::mutex m_terminal;
+    bool m_statusShown = false;
+    const bool m_outputIsTerminal;
+    // Nothing, or a whole line, was written last to standard output.
+    bool m_outputAtLineStart = true;
     LazyFile m_log;
     LazyFile m_patternFile;
-    StreamSink m_errors{stderr};
+    ErrorText m_errors{*this};
     PatternText m_patternText{m_patternFile};
     RleWriter m_patternWriter{m_patternText, kPatternFileStyle};
     bool m_outputFailed = false;

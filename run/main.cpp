@@ -6,9 +6,13 @@
 // runs and reports. With a pattern file and no period, the catalogue is drawn instead.
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <span>
+#include <string>
+
+#include "base/version.h"
 
 #include "catalogue/componentregister.h"
 #include "compound/treebuilder.h"
@@ -18,6 +22,20 @@
 #include "run/shardmerge.h"
 #include "run/testpattern.h"
 
+namespace {
+
+// --help or --version, on standard output alone: not in the log that -f may name.
+int writeInformation(const trelkan::RunSettings& settings, trelkan::Console& console) {
+    using namespace trelkan;
+    const std::string text =
+        settings.showHelp ? std::string(kHelpText) : "trelkan " + std::string(kVersion) + "\n";
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    console.closeFiles();
+    return console.writeFailed() ? kFailedRun : 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace trelkan;
 
@@ -25,6 +43,9 @@ int main(int argc, char** argv) {
     const std::span<const char* const> words(argv + (argc > 0 ? 1 : 0),
                                              static_cast<std::size_t>(argc > 1 ? argc - 1 : 0));
     RunSettings settings = readCommandLine(words, console);
+    if (settings.showsInformation()) {
+        return writeInformation(settings, console);
+    }
     if (settings.showUsage) {
         console.errors().write(kUsageText);
         return settings.usageStatus();

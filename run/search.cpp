@@ -160,7 +160,11 @@ int Search::run(const ComponentRegister& catalogue, const RunParameters& paramet
                             memoryLimit(),
                             parameters.threads > 0 ? parameters.threads : usableCores(),
                             parameters.shard};
-    return finish(runSearch(input, *this, parameters.mapMode), input.memoryLimit);
+    ProgressReporter reporter(m_console, parameters.progress);
+    m_reporter = &reporter;
+    const int status = finish(runSearch(input, *this, parameters.mapMode), input.memoryLimit);
+    m_reporter = nullptr;
+    return status;
 }
 
 // As the workers of one search hand on their results: each against the bound as it stands at its
@@ -183,6 +187,9 @@ int Search::replay(std::string_view header, std::vector<ShardMerge::Result>& res
 }
 
 int Search::finish(const SearchOutcome& outcome, std::uint64_t memoryLimit) {
+    if (m_reporter != nullptr) {
+        m_reporter->stop();
+    }
     if (outcome.outOfMemory) {
         // Ended as an interruption: what was found is reported, and the search can be resumed.
         m_interrupted.store(true);
@@ -202,6 +209,9 @@ int Search::finish(const SearchOutcome& outcome, std::uint64_t memoryLimit) {
         writeCompletionLine(outcome.setNumber);
     }
     reportStatistics(outcome);
+    if (m_reporter != nullptr) {
+        m_reporter->writeSummary(m_resultsFound);
+    }
     m_console.closeFiles();
     return outcome.outOfMemory || outcome.mapBytesRefused != 0 ? kFailedRun : 0;
 }

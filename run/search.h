@@ -12,6 +12,7 @@
 #include "engine/searchrun.h"
 #include "engine/searchsink.h"
 #include "run/console.h"
+#include "run/progressreporter.h"
 #include "run/shardmerge.h"
 
 namespace trelkan {
@@ -39,6 +40,7 @@ struct RunParameters {
     // Worker threads; 0 for every core the process may use.
     std::int32_t threads = 0;
     Shard shard;
+    ProgressChoice progress = ProgressChoice::kOnTerminal;
 };
 
 // The definition file read for a run, its messages on the console; on a fault, nothing, with the
@@ -80,6 +82,9 @@ class Search final : public SearchSink {
     std::int32_t areaBound() const override { return m_maxCells; }
     void progress(std::string_view line) override;
     const std::atomic<bool>& running() const override { return m_keepSearching; }
+    SearchProgress* progressCounts() override {
+        return m_reporter != nullptr ? m_reporter->counts() : nullptr;
+    }
 
     static_assert(std::atomic<bool>::is_always_lock_free,
                   "the interrupt handler may only touch lock-free flags");
@@ -104,6 +109,10 @@ class Search final : public SearchSink {
     // stops the search before it begins.
     std::atomic<bool> m_interrupted{false};
     std::atomic<bool> m_keepSearching{true};
+    // The progress reports of the search that runs; none outside run.
+    ProgressReporter* m_reporter = nullptr;
+    // Results printed while searching.
+    std::int64_t m_resultsFound = 0;
     std::uint32_t m_resultLimit = 0;
     // The largest area of a result still wanted, 0 for any; lowered as the results are pruned.
     std::int32_t m_maxCells = 0;

@@ -37,6 +37,7 @@ bool Search::foundChain(CompoundComponent& chain, Direction inDir, std::int64_t 
     // The chain changes between results; its area must be that of the present places.
     chain.resetArea();
     printResultLine(chain, setNumber);
+    ++m_resultsFound;
     if (m_sortResults) {
         keepResult(chain.copyAt(inDir));
         if (m_pruneSorted && m_results.size() > 2 * static_cast<std::size_t>(m_resultLimit) + 1) {

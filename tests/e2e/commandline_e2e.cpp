@@ -63,8 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"-p", "10", "-k", "2"}, "Invalid argument for -k switch\n"},
         UsageCase{{"-p", "10", "-k", "1/x"}, "Invalid argument for -k switch\n"},
         UsageCase{{"-p", "10", "--merge"}, "Missing argument for --merge switch\n"},
-        UsageCase{{"-p", "10", "-q", "--help"},
-                  "Invalid parameter: -q\nInvalid parameter: --help\n"},
+        // A faulty command line shows the usage, whatever help it asks for.
+        UsageCase{{"-p", "10", "-q", "--help"}, "Invalid parameter: -q\n"},
+        UsageCase{{"--version", "-p", "x"}, "Invalid argument for -p switch\n"},
         UsageCase{{"-p", "10", "-d", "1", "2"}, "Missing DT argument for -d switch\n"},
         UsageCase{{"-p", "10", "-d"}, "Missing DX argument for -d switch\n"},
         UsageCase{{"-p", "10", "-d", "1", "2", "3", "f"}, "Invalid DIR argument for -d switch\n"},

@@ -1,10 +1,12 @@
 #include "tests/support/sandbox.h"
 
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -15,13 +17,15 @@
 namespace trelkan::testing {
 namespace {
 
-// In the child: the working directory, the captured streams, a time limit, then the program.
+// In the child: the working directory, the captured streams (standard error on the terminal, when
+// one is given), a time limit, then the program.
 [[noreturn]] void execProgram(const std::string& directory, const std::string& outPath,
                               const std::string& errPath, std::vector<char*>& argv,
-                              std::uint64_t memoryLimit) {
+                              std::uint64_t memoryLimit, int errorTerminal) {
     const int nullIn = open("/dev/null", O_RDONLY);
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = errorTerminal >= 0 ? errorTerminal
+                                       : open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (nullIn < 0 || out < 0 || err < 0 || chdir(directory.c_str()) != 0 || dup2(nullIn, 0) < 0 ||
         dup2(out, 1) < 0 || dup2(err, 2) < 0) {
         _exit(127);
@@ -50,8 +54,43 @@ RunResult Sandbox::runProgram(const std::string& program,
     return startProgram(program, arguments)->wait();
 }
 
-std::unique_ptr<RunningProgram> Sandbox::startProgram(
-    const std::string& program, const std::vector<std::string>& arguments) const {
+RunResult Sandbox::runOnTerminal(const std::vector<std::string>& arguments) const {
+    // Raw, so that the terminal passes on the bytes as the program writes them.
+    termios raw{};
+    cfmakeraw(&raw);
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = 100;
+    int master = -1;
+    int terminal = -1;
+    if (openpty(&master, &terminal, nullptr, &raw, &size) != 0) {
+        throw std::runtime_error("openpty failed");
+    }
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(terminal, F_SETFD, FD_CLOEXEC);
+    const std::unique_ptr<RunningProgram> running =
+        startProgram(TRELKAN_BINARY, arguments, terminal);
+    close(terminal);
+    // Until the program's end closes the terminal: the read then fails.
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t length = ::read(master, buffer, sizeof buffer);
+        if (length > 0) {
+            text.append(buffer, static_cast<std::size_t>(length));
+        } else if (length == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    close(master);
+    RunResult result = running->wait();
+    result.err = text;
+    return result;
+}
+
+std::unique_ptr<RunningProgram> Sandbox::startProgram(const std::string& program,
+                                                      const std::vector<std::string>& arguments,
+                                                      int errorTerminal) const {
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -70,7 +109,7 @@ std::unique_ptr<RunningProgram> Sandbox::startProgram(
         throw std::runtime_error("fork failed");
     }
     if (child == 0) {
-        execProgram(path().string(), outPath, errPath, argv, m_memoryLimit);
+        execProgram(path().string(), outPath, errPath, argv, m_memoryLimit, errorTerminal);
     }
     return std::make_unique<RunningProgram>(child, outPath, errPath);
 }

@@ -48,6 +48,9 @@ class Sandbox : public TempDir {
     static constexpr unsigned kTimeLimitSeconds = 1800;
 
     RunResult run(const std::vector<std::string>& arguments) const;
+    // Runs the program with standard error on a terminal of its own; err is what the terminal
+    // received, byte for byte.
+    RunResult runOnTerminal(const std::vector<std::string>& arguments) const;
     // Runs started from now on may take this many bytes of address space at the most.
     void limitMemory(std::uint64_t bytes) { m_memoryLimit = bytes; }
     // Starts the program without waiting for it. Only one may run at a time per sandbox.
@@ -58,7 +61,8 @@ class Sandbox : public TempDir {
 
   private:
     std::unique_ptr<RunningProgram> startProgram(const std::string& program,
-                                                 const std::vector<std::string>& arguments) const;
+                                                 const std::vector<std::string>& arguments,
+                                                 int errorTerminal = -1) const;
 
     TempDir m_capture;
     std::uint64_t m_memoryLimit = 0;
