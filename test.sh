@@ -19,12 +19,13 @@ build_quietly "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_
     -DTRELKAN_WERROR=ON -DTRELKAN_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build/sanitize" -j "$jobs" --output-on-failure --timeout 900
-echo "== ThreadSanitizer: the parallel search, its stops, its shards and its map"
+echo "== ThreadSanitizer: the parallel search, its stops, its shards, its map and its progress"
 build_target_quietly "$root/build/tsan" "trelkan trelkan-verify trelkan_tests trelkan_e2e" \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DTRELKAN_WERROR=ON -DTRELKAN_TSAN=ON \
     -DTRELKAN_BENCHMARKS=OFF
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$root/build/tsan" -j "$jobs" --output-on-failure \
-    --timeout 900 -R "ParallelSearchTest|SearchMapTest|Searches/ParallelSearch|ShardMerge|Interrupt\.|StopSignals.*false"
+    --timeout 900 \
+    -R "ParallelSearchTest|SearchMapTest|Searches/ParallelSearch|ShardMerge|Interrupt\.|StopSignals.*false|Searches/Progress\."
 echo "== fuzzing every input: target scripts, definition files, RLE images, command lines"
 build_target_quietly "$root/build/fuzz" "trelkan_targetscript_fuzz trelkan_definitionfile_fuzz \
     trelkan_rle_fuzz trelkan_commandline_fuzz" -DCMAKE_CXX_COMPILER=clang++ \

@@ -42,10 +42,18 @@ offer_packages() {
         echo "Could not install$missing: the tests that need it are skipped" >&2
 }
 
+# A build directory without a build of its own yet has minutes of compiling ahead: say so once,
+# rather than stay silent that long. Later runs, up to date or nearly, stay silent.
+announce_first_build() {
+    [ -f "$1/CMakeCache.txt" ] ||
+        echo "Building trelkan in ${1#"$root"/} (the first build takes a few minutes)..." >&2
+}
+
 # Configures and builds quietly; the compiler's messages are shown only when the build fails.
 build_quietly() {
     dir=$1
     shift
+    announce_first_build "$dir"
     mkdir -p "$dir"
     if ! { cmake -S "$root" -B "$dir" "$@" && cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)"; } \
         >"$dir/build.log" 2>&1; then
@@ -61,6 +69,7 @@ build_target_quietly() {
     dir=$1
     targets=$2
     shift 2
+    announce_first_build "$dir"
     mkdir -p "$dir"
     if ! { cmake -S "$root" -B "$dir" "$@" &&
         # shellcheck disable=SC2086 # the list is split into targets on purpose
