@@ -161,10 +161,13 @@ int Search::run(const ComponentRegister& catalogue, const RunParameters& paramet
                             parameters.threads > 0 ? parameters.threads : usableCores(),
                             parameters.shard};
     ProgressReporter reporter(m_console, parameters.progress);
+    // Forgotten however the run ends, an exception included, before the reporter is gone.
+    struct Watching {
+        ProgressReporter*& reporter;
+        ~Watching() { reporter = nullptr; }
+    } watching{m_reporter};
     m_reporter = &reporter;
-    const int status = finish(runSearch(input, *this, parameters.mapMode), input.memoryLimit);
-    m_reporter = nullptr;
-    return status;
+    return finish(runSearch(input, *this, parameters.mapMode), input.memoryLimit);
 }
 
 // As the workers of one search hand on their results: each against the bound as it stands at its
