@@ -55,7 +55,12 @@ extern "C" void handleStop(int signalNumber) {
     std::signal(signalNumber, handleStop);
 }
 
-// The least of the machine's memory and the limits set on the process's address space and data.
+long long megabytes(std::uint64_t bytes) {
+    return static_cast<long long>(bytes >> 20);
+}
+
+}  // namespace
+
 std::uint64_t memoryLimit() {
     std::uint64_t limit = 0;
     const long pages = sysconf(_SC_PHYS_PAGES);
@@ -73,7 +78,6 @@ std::uint64_t memoryLimit() {
     return limit;
 }
 
-// The cores the process may run on.
 std::int32_t usableCores() {
     cpu_set_t cores;
     CPU_ZERO(&cores);
@@ -81,10 +85,6 @@ std::int32_t usableCores() {
         return std::max(1, CPU_COUNT(&cores));
     }
     return static_cast<std::int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
-long long megabytes(std::uint64_t bytes) {
-    return static_cast<long long>(bytes >> 20);
 }
 
 std::vector<BasicComponent*> activeComponents(const ComponentRegister& catalogue) {
@@ -97,8 +97,6 @@ std::vector<BasicComponent*> activeComponents(const ComponentRegister& catalogue
     }
     return components;
 }
-
-}  // namespace
 
 std::unique_ptr<ComponentRegister> loadCatalogue(Console& console) {
     LoadError error;

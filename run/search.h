@@ -17,6 +17,7 @@
 
 namespace trelkan {
 
+class BasicComponent;
 class ComponentRegister;
 class CompoundComponent;
 
@@ -46,6 +47,16 @@ struct RunParameters {
 // The definition file read for a run, its messages on the console; on a fault, nothing, with the
 // fault reported there too.
 std::unique_ptr<ComponentRegister> loadCatalogue(Console& console);
+
+// The least of the machine's memory and the limits set on the process's address space and data.
+std::uint64_t memoryLimit();
+
+// The cores the process may run on.
+std::int32_t usableCores();
+
+// The components of the prepared catalogue with active variants, in index order: what a search
+// takes part with.
+std::vector<BasicComponent*> activeComponents(const ComponentRegister& catalogue);
 
 // Memory ran out before the search began: says so, closes the files; the exit status.
 int endOutOfMemory(Console& console);
