@@ -143,6 +143,12 @@ std::optional<AtlasState> readState(AtlasOptions& options) {
                      static_cast<long long>(options.maxDelay));
         return std::nullopt;
     }
+    if (options.minPeriod > options.maxDelay) {
+        std::fprintf(stderr, "No period in the range: -l %lld is above the largest delay %lld\n",
+                     static_cast<long long>(options.minPeriod),
+                     static_cast<long long>(options.maxDelay));
+        return std::nullopt;
+    }
     return state;
 }
 
