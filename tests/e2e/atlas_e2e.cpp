@@ -146,6 +146,9 @@ TEST_F(AtlasOfTheLattice, KeepsTheLeastLoopOfTheSortedSearchOfEveryPeriod) {
     }
     EXPECT_GE(loopsFound, 6);
     EXPECT_EQ(rowsWithoutBox(file("out/atlas.md")), expected);
+    // Without the proofs, neither file claims them.
+    EXPECT_NE(file("out/atlas.md").find("Not every entry is proven in Life"), std::string::npos);
+    EXPECT_NE(file("out/atlas.state").find(" delay 4 unproven chain "), std::string::npos);
     EXPECT_NE(file("out/atlas.md")
                   .find("Made by `trelkan-atlas -c data/data.ini -l 1 -u 10 "
                         "--no-proof`"),
@@ -231,6 +234,7 @@ TEST(AtlasOfTheBundledCatalogue, ProvesItsEntriesAndAgreesWithTheSortedSearch) {
     const std::string table = box.read("out/atlas.md").value_or("");
     const std::string row = "| 448 | " + std::to_string(loops.front().area) + " | ";
     EXPECT_NE(table.find(row), std::string::npos) << table;
+    EXPECT_NE(table.find(" Every entry is proven in Life;"), std::string::npos);
     EXPECT_NE(table.find("| 447 | | | | no loop with delay up to 449 | | |\n"), std::string::npos);
     const std::string patterns = box.read("out/atlas.rle").value_or("");
     EXPECT_TRUE(patterns.starts_with("#C period 448: ")) << patterns.substr(0, 100);

@@ -17,6 +17,8 @@ struct AtlasEntry {
     std::int64_t delay = 0;
     // The variant names, in chain order.
     std::vector<std::string> names;
+    // False when the loop was found with the proofs left out.
+    bool proven = true;
 
     // The signals the loop carries at the period, evenly spaced.
     std::int64_t signals() const { return period > 0 ? delay / period : 0; }

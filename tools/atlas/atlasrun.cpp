@@ -108,6 +108,7 @@ bool AtlasRun::prove(AtlasEntry& entry) const {
         return false;
     }
     entry.delay = proof->delay();
+    entry.proven = m_options.prove;
     return true;
 }
 

@@ -23,7 +23,7 @@ std::string recordLine(std::int64_t period, const PeriodRecord& record) {
     } else {
         const AtlasEntry& entry = *record.entry;
         line << " area " << entry.area << " box " << entry.width << 'x' << entry.height << " delay "
-             << entry.delay << " chain " << entry.chain();
+             << entry.delay << (entry.proven ? "" : " unproven") << " chain " << entry.chain();
     }
     return line.str();
 }
@@ -40,7 +40,14 @@ bool readEntry(std::istringstream& in, AtlasEntry& entry) {
     char times = 0;
     std::string word;
     if (!(in >> entry.area >> word >> entry.width >> times >> entry.height) || word != "box" ||
-        times != 'x' || !readField(in, "delay", entry.delay) || !(in >> word) || word != "chain") {
+        times != 'x' || !readField(in, "delay", entry.delay) || !(in >> word)) {
+        return false;
+    }
+    if (word == "unproven") {
+        entry.proven = false;
+        in >> word;
+    }
+    if (word != "chain") {
         return false;
     }
     for (std::string name; in >> name;) {

@@ -2,7 +2,8 @@
 // atlas extends to larger delays without searching again what it has searched.
 //
 // The file, a line each: "trelkan-atlas state 1", "catalogue <path>", then per period done
-// "period P upto D none" or "period P upto D area A box WxH delay L chain name1 name2 ...".
+// "period P upto D none" or "period P upto D area A box WxH delay L chain name1 name2 ...", with
+// "unproven" before "chain" for a loop found with the proofs left out.
 #pragma once
 
 #include <cstdint>

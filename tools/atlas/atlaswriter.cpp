@@ -32,6 +32,16 @@ std::string AtlasWriter::command() const {
                          m_range.proven ? "" : " --no-proof");
 }
 
+bool AtlasWriter::everyEntryProven(const AtlasState& state) const {
+    for (std::int64_t period = m_range.minPeriod; period <= m_range.maxDelay; ++period) {
+        const PeriodRecord* record = state.record(period);
+        if (record != nullptr && record->entry && !record->entry->proven) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string AtlasWriter::table(const AtlasState& state) const {
     std::string text = formatMessage(
         "# The loop atlas\n\n"
@@ -44,7 +54,9 @@ std::string AtlasWriter::table(const AtlasState& state) const {
         "|---:|---:|---|---:|---|---:|---:|\n",
         static_cast<long long>(m_range.minPeriod), static_cast<long long>(m_range.maxDelay),
         m_range.catalogue.c_str(), static_cast<long long>(m_range.maxDelay),
-        m_range.proven ? "Every entry is proven in Life" : "The entries are not proven in Life",
+        everyEntryProven(state)
+            ? "Every entry is proven in Life"
+            : "Not every entry is proven in Life: some were found with --no-proof",
         command().c_str());
     for (std::int64_t period = m_range.minPeriod; period <= m_range.maxDelay; ++period) {
         const PeriodRecord* record = state.record(period);

@@ -35,6 +35,7 @@ class AtlasWriter {
 
   private:
     std::string command() const;
+    bool everyEntryProven(const AtlasState& state) const;
 
     const ComponentRegister& m_catalogue;
     AtlasRange m_range;
