@@ -22,6 +22,7 @@
 #include "engine/searchmap.h"
 #include "engine/setcompletions.h"
 #include "run/commandline.h"
+#include "run/search.h"
 
 namespace trelkan {
 namespace {
@@ -114,16 +115,6 @@ void report(const std::vector<double>& sets) {
         std::printf("  %2d workers: %.2fx (%.2fx)\n", workers,
                     total / makespan(sets, runLength, workers), total / makespan(sets, 1, workers));
     }
-}
-
-std::vector<BasicComponent*> activeComponents(const ComponentRegister& catalogue) {
-    std::vector<BasicComponent*> components;
-    for (std::int32_t i = 0; i < catalogue.componentCount(); ++i) {
-        if (catalogue.component(i).activeCount() > 0) {
-            components.push_back(&catalogue.component(i));
-        }
-    }
-    return components;
 }
 
 int measure(std::span<const char* const> words) {
