@@ -11,13 +11,13 @@
 #include <string>
 
 #include "base/numberparse.h"
-#include "base/version.h"
 #include "catalogue/componentregister.h"
 #include "run/search.h"
 #include "tools/atlas/atlasrun.h"
 #include "tools/atlas/atlasstate.h"
 #include "tools/atlas/atlaswriter.h"
 #include "tools/atlas/catalogueloader.h"
+#include "tools/common/informationoption.h"
 
 namespace {
 
@@ -58,19 +58,6 @@ struct Request {
     std::optional<std::string> answer;
 };
 
-std::optional<std::string> answerTo(const std::string& word) {
-    if (word == "-h" || word == "-?") {
-        return kUsage;
-    }
-    if (word == "--help") {
-        return kHelp;
-    }
-    if (word == "--version") {
-        return std::string("trelkan-atlas ") + kVersion + "\n";
-    }
-    return std::nullopt;
-}
-
 // Reads the value of a numeric option into target; false (reported) when it is no positive
 // number.
 template <typename Number>
@@ -90,7 +77,8 @@ Request readOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (std::optional<std::string> answer = answerTo(word)) {
+        if (std::optional<std::string> answer =
+                informationFor(word, "trelkan-atlas", kUsage, kHelp)) {
             return {std::nullopt, std::move(answer)};
         }
         bool valid = true;

@@ -14,8 +14,8 @@
 
 #include "base/format.h"
 #include "base/numberparse.h"
-#include "base/version.h"
 #include "catalogue/componentregister.h"
+#include "tools/common/informationoption.h"
 #include "tools/verify/chainproof.h"
 #include "tools/verify/patterndirectory.h"
 #include "tools/verify/patternsheet.h"
@@ -80,25 +80,13 @@ std::optional<std::int64_t> readPositive(
     return number.value;
 }
 
-std::optional<std::string> answerTo(const std::string& word) {
-    if (word == "-h" || word == "-?") {
-        return kUsage;
-    }
-    if (word == "--help") {
-        return kHelp;
-    }
-    if (word == "--version") {
-        return std::string("trelkan-verify ") + kVersion + "\n";
-    }
-    return std::nullopt;
-}
-
 Request readOptions(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (std::optional<std::string> answer = answerTo(word)) {
+        if (std::optional<std::string> answer =
+                informationFor(word, "trelkan-verify", kUsage, kHelp)) {
             return {std::nullopt, std::move(answer)};
         }
         if (word == "-c" && hasValue) {
