@@ -112,6 +112,12 @@ TEST_F(BundledCatalogue, ProvesThatEveryCatalystComesBack) {
          {},
          "ok line 1: loop of period 1000, gun, every 1000 generations 1 glider towards NW and 1 "
          "towards SE"},
+        // Signals fed in at the start lack what the conduit before it sends ahead; the loop is
+        // only steady once every one of them has been round.
+        {"(31725) Fx153a.c Bx202a.c Fx153a.c Bx202a.c",
+         {"-p", "142"},
+         "ok line 1: loop of period 142 with 5 signals, gun, every 142 generations 1 glider "
+         "towards NW and 1 towards SE"},
         // The area printed must be that of the chain's box.
         {"(1) L112a L112a L112a L112a",
          {},

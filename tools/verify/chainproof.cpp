@@ -150,10 +150,10 @@ std::vector<LifeCell> ChainProof::runningPattern(std::int64_t period) const {
     return fedGrid(period, signalsAt(period)).cells();
 }
 
-std::string ChainProof::missingOutput() const {
+std::string ChainProof::missingOutput(std::int64_t generation) const {
     return formatMessage("no Herschel at (%d, %d) facing %s at generation %lld", m_endX, m_endY,
                          std::string(directionWord(m_endDir)).c_str(),
-                         static_cast<long long>(m_delay));
+                         static_cast<long long>(generation));
 }
 
 std::optional<std::string> ChainProof::check(std::int32_t margin, std::int64_t period) const {
@@ -172,7 +172,7 @@ std::optional<std::string> ChainProof::checkOpenChain(std::int32_t margin) const
     const std::vector<LifeCell> herschel = herschelCells(m_endX, m_endY, m_endDir);
     const bool herschelSeen = hasIsolated(grid, herschel, m_catalysts);
     if (!predecessorSeen && !herschelSeen) {
-        return missingOutput();
+        return missingOutput(m_delay);
     }
     const Box area = widen(m_box, margin);
     bool recovers = false;
@@ -215,15 +215,17 @@ std::optional<std::string> ChainProof::checkLoop(std::int32_t margin, std::int64
     LifeGrid grid = fedGrid(step, signalsAt(period));
     // The first signal comes back to the start as its predecessor, at the chain's delay - 4.
     grid.run(m_delay - grid.generation());
-    const bool predecessor = hasIsolated(grid, predecessorCells(0, 0, kF), m_catalysts);
-    grid.run(kPredecessorLead);
-    const bool herschel = hasIsolated(grid, herschelCells(0, 0, kF), m_catalysts);
-    if (!predecessor && !herschel) {
-        return missingOutput();
+    if (!signalArrives(grid)) {
+        return missingOutput(m_delay);
     }
-    // Every signal is on its way; inside the chain's box the next period must look the same.
-    // Gliders that leave are outside it by then.
+    // Once steady, a signal is back at the start every period, and inside the chain's box the next
+    // period must look the same. Gliders that leave are outside it by then.
     const Box area = widen(m_box, margin);
+    const std::int64_t steady = steadyGeneration(step, margin);
+    grid.run(steady - grid.generation());
+    if (!signalArrives(grid)) {
+        return missingOutput(steady);
+    }
     const std::vector<LifeCell> first = grid.cellsIn(area);
     grid.run(step);
     if (grid.cellsIn(area) != first) {
@@ -233,17 +235,31 @@ std::optional<std::string> ChainProof::checkLoop(std::int32_t margin, std::int64
     return std::nullopt;
 }
 
-LifeGrid ChainProof::loopAfterOneRound(std::int64_t period) const {
-    LifeGrid grid = fedGrid(loopStep(period), signalsAt(period));
-    grid.run(m_delay + kPredecessorLead - grid.generation());
-    return grid;
+bool ChainProof::signalArrives(LifeGrid& grid) const {
+    const bool predecessor = hasIsolated(grid, predecessorCells(0, 0, kF), m_catalysts);
+    grid.run(kPredecessorLead);
+    return predecessor || hasIsolated(grid, herschelCells(0, 0, kF), m_catalysts);
+}
+
+std::int64_t ChainProof::steadyGeneration(std::int64_t step, std::int32_t margin) const {
+    // The signals fed in came without what the conduit before the start sends ahead of its
+    // output, so the loop is steady only once the last of them has been round. What they did
+    // differently goes on in the gliders they sent out until those are beyond the area and its
+    // clearance; a glider moves one cell in four generations.
+    const Box clear = widen(m_box, margin + kGliderClearance);
+    const std::int64_t side =
+        std::max(std::int64_t{clear.maxX} - clear.minX, std::int64_t{clear.maxY} - clear.minY) + 1;
+    const std::int64_t crossing = 4 * side;
+    const std::int64_t rounds = m_delay / step - 1 + (crossing + step - 1) / step;
+    return m_delay + rounds * step;
 }
 
 GliderEmission ChainProof::emission(std::int32_t margin, std::int64_t period) const {
     assert(isLoop());
     GliderEmission emission;
     emission.period = loopStep(period);
-    LifeGrid grid = loopAfterOneRound(period);
+    LifeGrid grid = fedGrid(emission.period, signalsAt(period));
+    grid.run(steadyGeneration(emission.period, margin) + kPredecessorLead - grid.generation());
     // Gliders are taken once they are this far beyond the compared area, where they can no longer
     // touch anything of the loop. The area repeats already, so what is counted in a period is what
     // the loop sends out every period, once the gliders that left before, and are still on their

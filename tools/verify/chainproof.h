@@ -79,9 +79,13 @@ class ChainProof {
     std::optional<std::string> checkLoop(std::int32_t margin, std::int64_t period) const;
     // The period at which a loop repeats: its delay over the signals it carries.
     std::int64_t loopStep(std::int64_t period) const { return m_delay / signalsAt(period); }
-    // A loop with every signal fed in, at the generation its first signal is back as a Herschel.
-    LifeGrid loopAfterOneRound(std::int64_t period) const;
-    std::string missingOutput() const;
+    // Whether a signal is back at the start: as its predecessor at the grid's generation, as a
+    // Herschel once the grid has run on to the Herschel's generation, as it does.
+    bool signalArrives(LifeGrid& grid) const;
+    // A generation of the fed grid, at which a signal's predecessor is due at the start, from
+    // which on the loop runs as it always will.
+    std::int64_t steadyGeneration(std::int64_t step, std::int32_t margin) const;
+    std::string missingOutput(std::int64_t generation) const;
     // After the output: the catalysts, and nothing else, inside the area at some generation.
     bool catalystsComeBack(LifeGrid grid, const Box& area, bool releaseGlider) const;
 
