@@ -118,6 +118,10 @@ TEST_F(BundledCatalogue, ProvesThatEveryCatalystComesBack) {
          {"-p", "142"},
          "ok line 1: loop of period 142 with 5 signals, gun, every 142 generations 1 glider "
          "towards NW and 1 towards SE"},
+        // Fed in at F166a, the signal lacks what Lx142a leaves for it; the loop runs from Fx77a.
+        {"(18818) F166a Fx77a L112a Lx142a F166a Fx77a L112a Lx142a",
+         {"-p", "994"},
+         "ok line 1: loop of period 994, oscillator"},
         // The area printed must be that of the chain's box.
         {"(1) L112a L112a L112a L112a",
          {},

@@ -85,7 +85,7 @@ std::optional<PeriodRecord> AtlasRun::searchPeriod(std::int64_t period,
 
 bool AtlasRun::prove(AtlasEntry& entry) const {
     std::string error;
-    const std::optional<ChainProof> proof = ChainProof::build(m_catalogue, entry.names, error);
+    std::optional<ChainProof> proof = ChainProof::build(m_catalogue, entry.names, error);
     std::optional<std::string> failure;
     if (!proof) {
         failure = error;

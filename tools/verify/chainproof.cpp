@@ -109,6 +109,7 @@ std::optional<ChainProof> ChainProof::build(const ComponentRegister& catalogue,
     for (std::int32_t i = 0; i < count; ++i) {
         const ShiftedComponent& place = chain.place(i);
         addImageCells(place, proof.m_catalysts);
+        proof.m_inputs.push_back({place.x(), place.y(), place.dir()});
         proof.m_delay += place.component()->dt();
     }
     std::sort(proof.m_catalysts.begin(), proof.m_catalysts.end());
@@ -123,7 +124,8 @@ std::optional<ChainProof> ChainProof::build(const ComponentRegister& catalogue,
 
 std::vector<LifeCell> ChainProof::startPattern() const {
     std::vector<LifeCell> cells = m_catalysts;
-    const std::vector<LifeCell> input = predecessorCells(0, 0, kF);
+    const SignalState& start = m_inputs[m_start];
+    const std::vector<LifeCell> input = predecessorCells(start.x, start.y, start.dir);
     cells.insert(cells.end(), input.begin(), input.end());
     std::sort(cells.begin(), cells.end());
     return cells;
@@ -141,7 +143,8 @@ LifeGrid ChainProof::fedGrid(std::int64_t period, std::int64_t signals) const {
     LifeGrid grid(startPattern());
     for (std::int64_t signal = 1; signal < signals; ++signal) {
         grid.run(period);
-        grid.add(predecessorCells(0, 0, kF));
+        const SignalState& start = m_inputs[m_start];
+        grid.add(predecessorCells(start.x, start.y, start.dir));
     }
     return grid;
 }
@@ -156,7 +159,7 @@ std::string ChainProof::missingOutput(std::int64_t generation) const {
                          static_cast<long long>(generation));
 }
 
-std::optional<std::string> ChainProof::check(std::int32_t margin, std::int64_t period) const {
+std::optional<std::string> ChainProof::check(std::int32_t margin, std::int64_t period) {
     return isLoop() ? checkLoop(margin, period) : checkOpenChain(margin);
 }
 
@@ -206,11 +209,32 @@ bool ChainProof::catalystsComeBack(LifeGrid grid, const Box& area, bool releaseG
     return false;
 }
 
-std::optional<std::string> ChainProof::checkLoop(std::int32_t margin, std::int64_t period) const {
+std::optional<std::string> ChainProof::checkLoop(std::int32_t margin, std::int64_t period) {
     if (period > 0 && m_delay % period != 0) {
         return formatMessage("the delay %lld is not a multiple of the period %lld",
                              static_cast<long long>(m_delay), static_cast<long long>(period));
     }
+    // A signal fed in at a conduit's input comes without what the conduit before would have left
+    // for it to clean up, so its first passage may go wrong where every later one is right: the
+    // loop F166a Fx77a L112a Lx142a twice dies fed in at F166a, where Lx142a's leftovers are
+    // missing, and runs fed in at any other conduit. The loop works if it runs from any start.
+    std::optional<std::string> firstFailure;
+    for (std::size_t start = 0; start < m_inputs.size(); ++start) {
+        m_start = start;
+        std::optional<std::string> failure = checkLoopFrom(margin, period);
+        if (!failure) {
+            return std::nullopt;
+        }
+        if (!firstFailure) {
+            firstFailure = std::move(failure);
+        }
+    }
+    m_start = 0;
+    return firstFailure;
+}
+
+std::optional<std::string> ChainProof::checkLoopFrom(std::int32_t margin,
+                                                     std::int64_t period) const {
     const std::int64_t step = loopStep(period);
     LifeGrid grid = fedGrid(step, signalsAt(period));
     // The first signal comes back to the start as its predecessor, at the chain's delay - 4.
@@ -236,9 +260,12 @@ std::optional<std::string> ChainProof::checkLoop(std::int32_t margin, std::int64
 }
 
 bool ChainProof::signalArrives(LifeGrid& grid) const {
-    const bool predecessor = hasIsolated(grid, predecessorCells(0, 0, kF), m_catalysts);
+    const SignalState& start = m_inputs[m_start];
+    const bool predecessor =
+        hasIsolated(grid, predecessorCells(start.x, start.y, start.dir), m_catalysts);
     grid.run(kPredecessorLead);
-    return predecessor || hasIsolated(grid, herschelCells(0, 0, kF), m_catalysts);
+    return predecessor ||
+           hasIsolated(grid, herschelCells(start.x, start.y, start.dir), m_catalysts);
 }
 
 std::int64_t ChainProof::steadyGeneration(std::int64_t step, std::int32_t margin) const {

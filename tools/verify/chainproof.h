@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/box.h"
+#include "base/target.h"
 #include "catalogue/componentregister.h"
 #include "life/lifegrid.h"
 
@@ -45,6 +46,7 @@ class ChainProof {
 
     // The catalysts and the predecessor of the input Herschel, which becomes the Herschel four
     // generations later: a bare Herschel would not work in conduits with a block behind its tail.
+    // The input is the chain's, or for a loop that check has proven, that of its fed conduit.
     std::vector<LifeCell> startPattern() const;
 
     // The pattern that runs as the result: the start pattern, or for a loop that carries several
@@ -52,8 +54,9 @@ class ChainProof {
     std::vector<LifeCell> runningPattern(std::int64_t period) const;
 
     // Runs the pattern; period 0 stands for the chain's delay. Nothing when the chain works,
-    // else what failed.
-    std::optional<std::string> check(std::int32_t margin, std::int64_t period) const;
+    // else what failed. A loop is fed in at the first conduit's input from which it works, and
+    // the running pattern and the emission start there from then on.
+    std::optional<std::string> check(std::int32_t margin, std::int64_t period);
 
     // What a loop that passes check sends out, seen from its repeating state on: gliders are
     // counted and taken away once they are clear of the chain's box widened by margin.
@@ -76,7 +79,8 @@ class ChainProof {
     // in at every period up to the signal count.
     LifeGrid fedGrid(std::int64_t period, std::int64_t signals) const;
     std::optional<std::string> checkOpenChain(std::int32_t margin) const;
-    std::optional<std::string> checkLoop(std::int32_t margin, std::int64_t period) const;
+    std::optional<std::string> checkLoop(std::int32_t margin, std::int64_t period);
+    std::optional<std::string> checkLoopFrom(std::int32_t margin, std::int64_t period) const;
     // The period at which a loop repeats: its delay over the signals it carries.
     std::int64_t loopStep(std::int64_t period) const { return m_delay / signalsAt(period); }
     // Whether a signal is back at the start: as its predecessor at the grid's generation, as a
@@ -90,6 +94,9 @@ class ChainProof {
     bool catalystsComeBack(LifeGrid grid, const Box& area, bool releaseGlider) const;
 
     std::vector<LifeCell> m_catalysts;
+    // Each conduit's input, in chain order, and the one at which the signals are fed in.
+    std::vector<SignalState> m_inputs;
+    std::size_t m_start = 0;
     std::int64_t m_delay = 0;
     std::int32_t m_endX = 0;
     std::int32_t m_endY = 0;

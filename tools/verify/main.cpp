@@ -160,7 +160,7 @@ void verifyLine(const ComponentRegister& catalogue, const Options& options, cons
                     text.c_str());
         return;
     }
-    const std::optional<ChainProof> proof = ChainProof::build(catalogue, result->names, error);
+    std::optional<ChainProof> proof = ChainProof::build(catalogue, result->names, error);
     if (!proof) {
         std::printf("FAILED line %d: %s: %s\n", lineNumber, error.c_str(), result->text.c_str());
         return;
