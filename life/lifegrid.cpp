@@ -279,6 +279,14 @@ std::int64_t LifeGrid::population() const {
     return count;
 }
 
+Box boxOf(const std::vector<LifeCell>& cells) {
+    Box box = Box::none();
+    for (const LifeCell& cell : cells) {
+        box.include({cell.x, cell.x, cell.y, cell.y});
+    }
+    return box;
+}
+
 Box LifeGrid::bounds() const {
     Box box = Box::none();
     for (std::int32_t r = 0; r < m_rows; ++r) {

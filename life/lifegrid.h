@@ -21,6 +21,9 @@ struct LifeCell {
     friend bool operator==(const LifeCell&, const LifeCell&) = default;
 };
 
+// The box of the cells; empty when there are none.
+Box boxOf(const std::vector<LifeCell>& cells);
+
 class LifeGrid {
   public:
     LifeGrid();

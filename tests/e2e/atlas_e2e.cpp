@@ -5,13 +5,23 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
+#include "base/box.h"
+#include "life/lifegrid.h"
+#include "life/rlepattern.h"
 #include "tests/e2e/catalogues.h"
+#include "tests/life/lifetesting.h"
+#include "tests/support/bgolly.h"
 #include "tests/support/sandbox.h"
 
 namespace trelkan::testing {
@@ -134,7 +144,7 @@ TEST_F(AtlasOfTheLattice, KeepsTheLeastLoopOfTheSortedSearchOfEveryPeriod) {
         const std::vector<Loop> loops = sortedResults(search.out);
         const std::string number = " " + std::to_string(period) + " |";
         if (loops.empty()) {
-            expected.push_back("|" + number + " | | no loop with delay up to 10 | | |");
+            expected.push_back("|" + number + " | | no loop with delay up to 10 | | | |");
             continue;
         }
         ++loopsFound;
@@ -142,9 +152,13 @@ TEST_F(AtlasOfTheLattice, KeepsTheLeastLoopOfTheSortedSearchOfEveryPeriod) {
         const auto delay = static_cast<std::int64_t>(least.names.size());
         expected.push_back("|" + number + " " + std::to_string(least.area) + " | " +
                            std::to_string(delay) + " | " + joined(least.names) + " | " +
-                           std::to_string(delay / period) + " | " + std::to_string(delay) + " |");
+                           std::to_string(delay / period) + " | " + std::to_string(delay) +
+                           " |  |");
     }
     EXPECT_GE(loopsFound, 6);
+    EXPECT_NE(file("out/atlas.md")
+                  .find("\n\nA loop for " + std::to_string(loopsFound) + " of the 10 periods.\n"),
+              std::string::npos);
     EXPECT_EQ(rowsWithoutBox(file("out/atlas.md")), expected);
     // Without the proofs, neither file claims them.
     EXPECT_NE(file("out/atlas.md").find("Not every entry is proven in Life"), std::string::npos);
@@ -234,11 +248,167 @@ TEST(AtlasOfTheBundledCatalogue, ProvesItsEntriesAndAgreesWithTheSortedSearch) {
     const std::string table = box.read("out/atlas.md").value_or("");
     const std::string row = "| 448 | " + std::to_string(loops.front().area) + " | ";
     EXPECT_NE(table.find(row), std::string::npos) << table;
+    // L112a x4, an oscillator: one signal, delay 448, nothing sent out.
+    EXPECT_NE(table.find(" | 1 | 448 | none |\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("\n\nA loop for 1 of the 3 periods: 1 oscillator, sending nothing out, "
+                         "and 0 guns.\n"),
+              std::string::npos);
     EXPECT_NE(table.find(" Every entry is proven in Life;"), std::string::npos);
-    EXPECT_NE(table.find("| 447 | | | | no loop with delay up to 449 | | |\n"), std::string::npos);
+    EXPECT_NE(table.find("| 447 | | | | no loop with delay up to 449 | | | |\n"),
+              std::string::npos);
     const std::string patterns = box.read("out/atlas.rle").value_or("");
     EXPECT_TRUE(patterns.starts_with("#C period 448: ")) << patterns.substr(0, 100);
     EXPECT_NE(patterns.find("\n#C period 448 at (0, 0)\n"), std::string::npos);
+}
+
+// An entry of atlas.rle: its period and the top left corner of its cells' box.
+struct PlacedEntry {
+    std::int64_t period = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+std::vector<PlacedEntry> placedEntries(const std::vector<std::string>& comments) {
+    std::vector<PlacedEntry> entries;
+    for (const std::string& comment : comments) {
+        PlacedEntry entry;
+        long long period = 0;
+        char end = 0;
+        if (std::sscanf(comment.c_str(), "#C period %lld at (%d, %d%c", &period, &entry.x, &entry.y,
+                        &end) == 4 &&
+            end == ')') {
+            entry.period = period;
+            entries.push_back(entry);
+        }
+    }
+    return entries;
+}
+
+// The cells of the entry whose box starts at the corner: those linked to the first cell of its top
+// row by steps of at most kReach cells. The entries' cells are at least two margins and a gap (82
+// cells) apart.
+std::vector<LifeCell> entryCells(const std::vector<LifeCell>& sheet, const PlacedEntry& entry) {
+    constexpr std::int32_t kReach = 48;
+    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> buckets;
+    for (std::size_t i = 0; i < sheet.size(); ++i) {
+        buckets[{sheet[i].x / kReach, sheet[i].y / kReach}].push_back(i);
+    }
+    // The first cell of its top row; the cells of entries further on lie beyond it.
+    std::optional<std::size_t> first;
+    for (std::size_t i = 0; i < sheet.size(); ++i) {
+        if (sheet[i].y == entry.y && sheet[i].x >= entry.x &&
+            (!first || sheet[i].x < sheet[*first].x)) {
+            first = i;
+        }
+    }
+    if (!first) {
+        return {};
+    }
+    std::vector<bool> taken(sheet.size(), false);
+    taken[*first] = true;
+    std::vector<std::size_t> todo = {*first};
+    std::vector<LifeCell> cells;
+    while (!todo.empty()) {
+        const LifeCell cell = sheet[todo.back()];
+        todo.pop_back();
+        cells.push_back(cell);
+        for (std::int32_t bx = cell.x / kReach - 1; bx <= cell.x / kReach + 1; ++bx) {
+            for (std::int32_t by = cell.y / kReach - 1; by <= cell.y / kReach + 1; ++by) {
+                const auto bucket = buckets.find({bx, by});
+                for (std::size_t j :
+                     bucket == buckets.end() ? std::vector<std::size_t>{} : bucket->second) {
+                    if (!taken[j] && std::abs(sheet[j].x - cell.x) <= kReach &&
+                        std::abs(sheet[j].y - cell.y) <= kReach) {
+                        taken[j] = true;
+                        todo.push_back(j);
+                    }
+                }
+            }
+        }
+    }
+    std::sort(cells.begin(), cells.end());
+    return cells;
+}
+
+// The entry's cells inside their first box after each number of generations.
+std::map<std::int64_t, std::vector<LifeCell>> runEntry(const std::vector<LifeCell>& cells,
+                                                       const std::vector<std::int64_t>& times) {
+    std::map<std::int64_t, std::vector<LifeCell>> seen;
+    const Box box = boxOf(cells);
+    LifeGrid grid(cells);
+    for (const std::int64_t time : times) {
+        grid.run(time - grid.generation());
+        seen[time] = grid.cellsIn(box);
+    }
+    return seen;
+}
+
+std::vector<std::int64_t> primeFactors(std::int64_t number) {
+    std::vector<std::int64_t> primes;
+    for (std::int64_t p = 2; p * p <= number; ++p) {
+        if (number % p == 0) {
+            primes.push_back(p);
+            while (number % p == 0) {
+                number /= p;
+            }
+        }
+    }
+    if (number > 1) {
+        primes.push_back(number);
+    }
+    return primes;
+}
+
+// The atlas committed for the bundled catalogue: a sample of its entries, each cut out of
+// atlas.rle, repeats with its period exactly, cell for cell, and with no divisor of it: in the
+// project's Life engine, and where it is installed in bgolly too.
+TEST(TheCommittedAtlas, SampledEntriesRepeatWithTheirPeriodExactly) {
+    std::string error;
+    const std::optional<RlePattern> sheet =
+        readRleFile(TRELKAN_SOURCE_DIR "/docs/atlas.rle", error);
+    ASSERT_TRUE(sheet) << error;
+    const std::vector<LifeCell> cells = sheet->cellsOfState(1);
+    const std::vector<PlacedEntry> entries = placedEntries(sheet->comments);
+    ASSERT_GE(entries.size(), 12u);
+    const std::optional<std::filesystem::path> bgolly = findBgolly();
+    // Spread over the periods, and the loop of period 448, where L112a x4 repeats its population
+    // every 112 generations but its cells only every 448.
+    constexpr std::size_t kSample = 12;
+    std::vector<PlacedEntry> sample;
+    for (std::size_t k = 0; k < kSample; ++k) {
+        sample.push_back(entries[k * (entries.size() - 1) / (kSample - 1)]);
+    }
+    for (const PlacedEntry& entry : entries) {
+        if (entry.period == 448) {
+            sample.push_back(entry);
+        }
+    }
+    for (const PlacedEntry& entry : sample) {
+        const std::vector<LifeCell> start = entryCells(cells, entry);
+        ASSERT_FALSE(start.empty()) << entry.period;
+        std::vector<std::int64_t> times;
+        for (const std::int64_t prime : primeFactors(entry.period)) {
+            times.push_back(entry.period / prime);
+        }
+        std::sort(times.begin(), times.end());
+        times.push_back(entry.period);
+        const auto seen = runEntry(start, times);
+        EXPECT_TRUE(seen.at(entry.period) == start) << "period " << entry.period;
+        for (const std::int64_t time : times) {
+            if (time != entry.period) {
+                EXPECT_TRUE(seen.at(time) != start)
+                    << "period " << entry.period << " repeats at " << time;
+            }
+        }
+        if (bgolly) {
+            LifeGrid grid(start);
+            grid.run(entry.period);
+            const std::optional<std::vector<LifeCell>> other =
+                runInBgolly(*bgolly, start, entry.period, error);
+            ASSERT_TRUE(other) << error;
+            EXPECT_EQ(*other, normalised(grid.cells())) << "period " << entry.period;
+        }
+    }
 }
 
 }  // namespace

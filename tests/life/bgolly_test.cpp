@@ -3,10 +3,7 @@
 // parseRle, so the RLE code is checked along the way. bgolly drops the pattern's position, so
 // the live cells are compared after moving both to the origin.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,31 +15,12 @@
 #include "life/lifegrid.h"
 #include "life/rlepattern.h"
 #include "tests/life/lifetesting.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/bgolly.h"
 
 namespace trelkan {
 namespace {
 
 using testing::normalised;
-
-std::optional<std::filesystem::path> findBgolly() {
-    const char* path = std::getenv("PATH");
-    std::string_view rest = path != nullptr ? path : "";
-    while (!rest.empty()) {
-        const std::size_t colon = rest.find(':');
-        const std::filesystem::path candidate =
-            std::filesystem::path(rest.substr(0, colon)) / "bgolly";
-        if (access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-        rest.remove_prefix(colon == std::string_view::npos ? rest.size() : colon + 1);
-    }
-    return std::nullopt;
-}
-
-std::string quoted(const std::filesystem::path& path) {
-    return "'" + path.string() + "'";
-}
 
 struct Pattern {
     std::string name;
@@ -70,31 +48,20 @@ std::vector<Pattern> patterns() {
 class Bgolly : public ::testing::TestWithParam<std::tuple<Pattern, int>> {};
 
 TEST_P(Bgolly, SameCellsAsTheEngine) {
-    const std::optional<std::filesystem::path> bgolly = findBgolly();
+    const std::optional<std::filesystem::path> bgolly = testing::findBgolly();
     if (!bgolly) {
         GTEST_SKIP() << "bgolly not found: install Debian's golly package to run the cross-check";
     }
     const auto& [pattern, generations] = GetParam();
-    const testing::TempDir dir;
-    const std::filesystem::path in = dir.write("in.rle", writeRle(pattern.cells));
-    const std::filesystem::path out = dir.path() / "out.rle";
-    const std::filesystem::path log = dir.path() / "bgolly.log";
-    const std::string command = quoted(*bgolly) + " -m " + std::to_string(generations) + " -o " +
-                                quoted(out) + " " + quoted(in) + " >" + quoted(log) + " 2>&1";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << command << "\n"
-        << dir.read("bgolly.log").value_or("");
-
     std::string error;
-    const std::optional<RlePattern> result = readRleFile(out.string(), error);
-    ASSERT_TRUE(result) << error;
-    const std::vector<LifeCell> expected = normalised(result->cellsOfState(1));
+    const std::optional<std::vector<LifeCell>> expected =
+        testing::runInBgolly(*bgolly, pattern.cells, generations, error);
+    ASSERT_TRUE(expected) << error;
 
     LifeGrid grid(pattern.cells);
     grid.run(generations);
-    EXPECT_EQ(grid.population(), static_cast<std::int64_t>(expected.size()));
-    EXPECT_EQ(normalised(grid.cells()), expected);
+    EXPECT_EQ(grid.population(), static_cast<std::int64_t>(expected->size()));
+    EXPECT_EQ(normalised(grid.cells()), *expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Patterns, Bgolly,

@@ -53,14 +53,6 @@ class NaiveLife {
     std::set<LifeCell> m_live;
 };
 
-Box boxOf(const std::vector<LifeCell>& cells) {
-    Box box = Box::none();
-    for (const LifeCell& cell : cells) {
-        box.include({cell.x, cell.x, cell.y, cell.y});
-    }
-    return box;
-}
-
 std::vector<LifeCell> filtered(const std::vector<LifeCell>& cells, const Box& box, bool inside) {
     std::vector<LifeCell> result;
     for (const LifeCell& cell : cells) {

@@ -50,14 +50,6 @@ std::vector<std::vector<LifeCell>> groupCells(const std::vector<LifeCell>& cells
     return groups;
 }
 
-Box boxOf(const std::vector<LifeCell>& cells) {
-    Box box = Box::none();
-    for (const LifeCell& cell : cells) {
-        box.include({cell.x, cell.x, cell.y, cell.y});
-    }
-    return box;
-}
-
 std::vector<LifeCell> normalisedCells(std::vector<LifeCell> cells) {
     std::sort(cells.begin(), cells.end());
     cells.erase(std::unique(cells.begin(), cells.end()), cells.end());

@@ -14,8 +14,6 @@ namespace trelkan::builder {
 std::vector<std::vector<LifeCell>> groupCells(const std::vector<LifeCell>& cells,
                                               std::int32_t reach);
 
-Box boxOf(const std::vector<LifeCell>& cells);
-
 inline Box widened(const Box& box, std::int32_t margin) {
     return {box.minX - margin, box.maxX + margin, box.minY - margin, box.maxY + margin};
 }

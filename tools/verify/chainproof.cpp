@@ -153,6 +153,15 @@ std::vector<LifeCell> ChainProof::runningPattern(std::int64_t period) const {
     return fedGrid(period, signalsAt(period)).cells();
 }
 
+std::vector<LifeCell> ChainProof::steadyPattern(std::int32_t margin, std::int64_t period) const {
+    assert(isLoop());
+    const std::int64_t step = loopStep(period);
+    LifeGrid grid = fedGrid(step, signalsAt(period));
+    // Where checkLoopFrom compares one period with the next.
+    grid.run(steadyGeneration(step, margin) + kPredecessorLead - grid.generation());
+    return grid.cellsIn(widen(m_box, margin));
+}
+
 std::string ChainProof::missingOutput(std::int64_t generation) const {
     return formatMessage("no Herschel at (%d, %d) facing %s at generation %lld", m_endX, m_endY,
                          std::string(directionWord(m_endDir)).c_str(),

@@ -53,6 +53,10 @@ class ChainProof {
     // signals at the period, the pattern once the last of them has been fed in.
     std::vector<LifeCell> runningPattern(std::int64_t period) const;
 
+    // A loop that check has proven as it runs from then on: the cells inside its box widened by
+    // margin once it is steady, which repeat with the period from the first generation on.
+    std::vector<LifeCell> steadyPattern(std::int32_t margin, std::int64_t period) const;
+
     // Runs the pattern; period 0 stands for the chain's delay. Nothing when the chain works,
     // else what failed. A loop is fed in at the first conduit's input from which it works, and
     // the running pattern and the emission start there from then on.

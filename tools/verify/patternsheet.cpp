@@ -16,14 +16,6 @@ constexpr std::int32_t kGap = 50;
 // per generation.
 constexpr std::int64_t kBoundsStride = 4;
 
-Box boxOfCells(const std::vector<LifeCell>& cells) {
-    Box box = Box::none();
-    for (const LifeCell& cell : cells) {
-        box.include({cell.x, cell.x, cell.y, cell.y});
-    }
-    return box;
-}
-
 Box widen(const Box& box, std::int32_t margin) {
     return {box.minX - margin, box.maxX + margin, box.minY - margin, box.maxY + margin};
 }
@@ -42,7 +34,7 @@ std::int64_t PatternSheet::generations() const {
 
 Box PatternSheet::footprint(const Chain& chain) const {
     LifeGrid grid(chain.cells);
-    Box reach = widen(boxOfCells(chain.cells), m_margin);
+    Box reach = widen(boxOf(chain.cells), m_margin);
     const std::int64_t end = generations();
     for (std::int64_t generation = 0; generation < end; generation += kBoundsStride) {
         reach.include(widen(grid.bounds(), static_cast<std::int32_t>(kBoundsStride - 1)));
@@ -53,28 +45,42 @@ Box PatternSheet::footprint(const Chain& chain) const {
 }
 
 // Left to right, the chains' boxes with their tops on row 0, each footprint kGap columns after the
-// one before. The footprints do not overlap in
-// columns, so by induction over the generations every cell sees the cells of one chain at most,
-// and the sheet at every generation up to the stated one is the union of the chains run alone.
+// one before; with a number of columns, a new row of chains starts kGap rows below the lowest
+// footprint of the row before. Footprints are apart by kGap in columns or in rows, so by induction
+// over the generations every cell sees the cells of one chain at most, and the sheet at every
+// generation up to the stated one is the union of the chains run alone.
 std::string PatternSheet::rle() const {
     assert(!m_chains.empty());
     std::vector<LifeCell> cells;
     std::vector<std::string> comments;
     std::vector<std::string> places;
-    std::int64_t nextColumn = 0;
+    std::vector<Box> reaches;
     for (const Chain& chain : m_chains) {
-        const Box box = boxOfCells(chain.cells);
-        const Box reach = footprint(chain);
-        // The first chain's box starts the sheet at column 0, as the file's origin.
+        reaches.push_back(footprint(chain));
+    }
+    std::int64_t nextColumn = 0;
+    std::int64_t rowTop = 0;
+    std::int64_t nextRow = 0;
+    for (std::size_t i = 0; i < m_chains.size(); ++i) {
+        const Chain& chain = m_chains[i];
+        const Box box = boxOf(chain.cells);
+        const Box& reach = reaches[i];
+        const bool rowStarts = m_columns > 0 && i > 0 && i % m_columns == 0;
+        if (rowStarts) {
+            rowTop = nextRow;
+        }
+        // The first chain's box starts the sheet at column 0 and row 0, as the file's origin.
         const auto dx = static_cast<std::int32_t>(
-            &chain == &m_chains.front() ? -box.minX : nextColumn - reach.minX);
-        const std::int32_t dy = -box.minY;
+            i == 0 ? -box.minX : (rowStarts ? 0 : nextColumn) - reach.minX);
+        const auto dy = static_cast<std::int32_t>(rowTop == 0 ? -box.minY : rowTop - reach.minY);
         for (const LifeCell& cell : chain.cells) {
             cells.push_back({cell.x + dx, cell.y + dy});
         }
         comments.push_back(chain.comment);
-        places.push_back(formatMessage("#C %s at (%d, 0)", chain.name.c_str(), box.minX + dx));
+        places.push_back(
+            formatMessage("#C %s at (%d, %d)", chain.name.c_str(), box.minX + dx, box.minY + dy));
         nextColumn = std::int64_t{reach.maxX} + dx + 1 + kGap;
+        nextRow = std::max(nextRow, std::int64_t{reach.maxY} + dy + 1 + kGap);
     }
     comments.push_back(
         formatMessage("#C every chain runs as it does alone for at least %lld generations",

@@ -1,6 +1,6 @@
-// The proven chains as one pattern that runs in any Life viewer: side by side in input order,
-// each far enough from the others that nothing one of them sends out, or leaves behind, comes
-// near another within the generations the file states.
+// The proven chains as one pattern that runs in any Life viewer: side by side in input order, in
+// one row or in rows of a given number, each far enough from the others that nothing one of them
+// sends out, or leaves behind, comes near another within the generations the file states.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +16,9 @@ class PatternSheet {
   public:
     // generations: how long every chain must run as it does alone; 0 asks for the longest showing
     // time of the chains added. margin: the room around each chain's box that stays its own.
-    PatternSheet(std::int64_t generations, std::int32_t margin)
-        : m_generations(generations), m_margin(margin) {}
+    // columns: the chains in a row, 0 for one row of them all.
+    PatternSheet(std::int64_t generations, std::int32_t margin, std::size_t columns = 0)
+        : m_generations(generations), m_margin(margin), m_columns(columns) {}
 
     // A chain by its name in the file ("line 12"), its comment, its running cells and the
     // generations it needs to show what it does.
@@ -44,6 +45,7 @@ class PatternSheet {
     std::int64_t m_generations;
     std::int64_t m_longestShowingTime = 0;
     std::int32_t m_margin;
+    std::size_t m_columns;
 };
 
 }  // namespace trelkan
