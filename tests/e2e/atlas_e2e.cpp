@@ -201,10 +201,42 @@ TEST_F(AtlasOfTheLattice, GrowsAndResumesToWhatAFreshRunMakes) {
     EXPECT_EQ(atlasFiles("fresh"), fresh);
 }
 
+// Shards searched apart and merged make the atlas one run makes; merged without one of them, the
+// merging run searches that shard's periods itself.
+TEST_F(AtlasOfTheLattice, ShardsMergeToWhatOneRunMakes) {
+    ASSERT_EQ(atlas("fresh", kLargestDelay).status, 0);
+    for (const std::string shard : {"1", "2", "3"}) {
+        const RunResult run = m_box.runProgram(
+            TRELKAN_ATLAS,
+            {"-u", "10", "--no-proof", "-k", shard + "/3", "-d", "s" + shard, "--progress"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out,
+                  "Shard " + shard + " of 3 of the periods 1 to 10 searched into s" + shard + "\n");
+        // Periods 1, 4, 7 and 10 for the first shard.
+        EXPECT_EQ(linesOf(run.err).size(), shard == "1" ? 4u : 3u);
+        EXPECT_FALSE(m_box.read("s" + shard + "/atlas.md"));
+    }
+    const RunResult merged = m_box.runProgram(
+        TRELKAN_ATLAS, {"--no-proof", "-d", "merged", "--progress", "--merge", "s1", "s2", "s3"});
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.err, "");
+    EXPECT_EQ(atlasFiles("merged"), atlasFiles("fresh"));
+
+    const RunResult partly = m_box.runProgram(
+        TRELKAN_ATLAS, {"--no-proof", "-d", "partly", "--progress", "--merge", "s1", "s3"});
+    ASSERT_EQ(partly.status, 0) << partly.err;
+    EXPECT_TRUE(partly.err.starts_with("period 2: ")) << partly.err;
+    EXPECT_EQ(linesOf(partly.err).size(), 3u);
+    EXPECT_EQ(atlasFiles("partly"), atlasFiles("fresh"));
+}
+
 TEST_F(AtlasOfTheLattice, RefusesWhatItCannotDo) {
     ASSERT_EQ(atlas("out", kLargestDelay).status, 0);
     m_box.write("bad/atlas.state", "trelkan-atlas state 1\ncatalogue data/data.ini\nperiod 3\n");
     m_box.write("other/atlas.state", "trelkan-atlas state 1\ncatalogue other.ini\n");
+    const std::string usage =
+        "Usage:\n    trelkan-atlas [-c definition-file] [-l minperiod] [-u maxdelay] [-j threads] "
+        "[-m] [-d directory] [--progress] [--no-proof] [-k K/N] [--merge directory...]\n";
     const struct {
         std::vector<std::string> arguments;
         std::string err;
@@ -217,14 +249,17 @@ TEST_F(AtlasOfTheLattice, RefusesWhatItCannotDo) {
          "No period in the range: -l 11 is above the largest delay 10\n",
          2},
         {{"-d", "bad"}, "line 3 of the state file cannot be read: bad/atlas.state\n", 2},
+        {{"-d", "new", "--merge", "out", "bad"},
+         "line 3 of the state file cannot be read: bad/atlas.state\n",
+         2},
+        {{"-d", "new", "--merge", "nowhere"}, "No atlas state to merge in nowhere\n", 2},
         {{"-d", "other"},
          "the state file other/atlas.state was made with another catalogue (other.ini)\n",
          2},
-        {{"-u", "0"},
-         "Invalid largest delay: 0\nUsage:\n    trelkan-atlas [-c definition-file] [-l "
-         "minperiod] [-u maxdelay] [-j threads] [-m] [-d directory] [--progress] "
-         "[--no-proof]\n",
-         2},
+        {{"-u", "0"}, "Invalid largest delay: 0\n" + usage, 2},
+        {{"-k", "4/3"}, "Invalid shard: 4/3\n" + usage, 2},
+        {{"-k", "0/3"}, "Invalid shard: 0/3\n" + usage, 2},
+        {{"-k", "1/3", "--merge", "out"}, "A shard (-k) cannot merge (--merge)\n" + usage, 2},
     };
     for (const auto& [arguments, err, status] : cases) {
         const RunResult result = m_box.runProgram(TRELKAN_ATLAS, arguments);

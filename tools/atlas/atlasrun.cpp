@@ -22,9 +22,15 @@ constexpr std::int32_t kProofMargin = 16;
 }  // namespace
 
 int AtlasRun::searchPeriods() {
-    const std::int64_t count = m_options.maxDelay - m_options.minPeriod + 1;
+    std::int64_t count = 0;
+    for (std::int64_t period = m_options.minPeriod; period <= m_options.maxDelay; ++period) {
+        count += m_options.coversPeriod(period) ? 1 : 0;
+    }
     std::int64_t done = 0;
     for (std::int64_t period = m_options.minPeriod; period <= m_options.maxDelay; ++period) {
+        if (!m_options.coversPeriod(period)) {
+            continue;
+        }
         const PeriodRecord* record = m_state.record(period);
         if (record != nullptr && record->searchedUpTo >= m_options.maxDelay) {
             ++done;

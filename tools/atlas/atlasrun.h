@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tools/atlas/atlasentry.h"
 #include "tools/atlas/atlasstate.h"
@@ -28,6 +29,17 @@ struct AtlasOptions {
     bool progress = false;
     // False for catalogues that are not Life: the loops are not run.
     bool prove = true;
+    // With -k K/N, this run's periods are every N-th of the range from its K-th on (shard K of
+    // N, from 1); 0 of 0 for all of them.
+    std::int64_t shard = 0;
+    std::int64_t shards = 0;
+    // Atlas directories whose states are taken in before the run (--merge).
+    std::vector<std::string> mergeFrom;
+
+    bool isShard() const { return shards > 0; }
+    bool coversPeriod(std::int64_t period) const {
+        return !isShard() || (period - minPeriod) % shards == shard - 1;
+    }
 };
 
 class AtlasRun {

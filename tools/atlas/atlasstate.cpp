@@ -141,6 +141,18 @@ void AtlasState::setRecord(std::int64_t period, PeriodRecord record) {
     m_periods[period] = std::move(record);
 }
 
+void AtlasState::absorb(const AtlasState& other) {
+    for (const auto& [period, theirs] : other.m_periods) {
+        const auto ours = m_periods.find(period);
+        if (ours == m_periods.end() || theirs.searchedUpTo > ours->second.searchedUpTo) {
+            m_periods[period] = theirs;
+        } else if (theirs.searchedUpTo == ours->second.searchedUpTo && theirs.entry &&
+                   (!ours->second.entry || comesBefore(*theirs.entry, *ours->second.entry))) {
+            ours->second.entry = theirs.entry;
+        }
+    }
+}
+
 std::int64_t AtlasState::largestDelay() const {
     std::int64_t largest = 0;
     for (const auto& [period, record] : m_periods) {

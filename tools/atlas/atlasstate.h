@@ -36,6 +36,9 @@ class AtlasState {
 
     const PeriodRecord* record(std::int64_t period) const;
     void setRecord(std::int64_t period, PeriodRecord record);
+    // Takes in the periods of another state (a shard's) that it has searched further than this
+    // one; of two searched as far, the loop the atlas keeps.
+    void absorb(const AtlasState& other);
     // The largest delay any period has been searched up to; 0 when none has.
     std::int64_t largestDelay() const;
 

@@ -25,7 +25,7 @@ using namespace trelkan;
 
 constexpr const char* kUsage =
     "Usage:\n    trelkan-atlas [-c definition-file] [-l minperiod] [-u maxdelay] [-j threads] [-m] "
-    "[-d directory] [--progress] [--no-proof]\n";
+    "[-d directory] [--progress] [--no-proof] [-k K/N] [--merge directory...]\n";
 
 constexpr const char* kHelp =
     "Usage: trelkan-atlas [options]\n"
@@ -41,6 +41,10 @@ constexpr const char* kHelp =
     "  -d directory    where the atlas and its state file atlas.state go (default docs)\n"
     "  --progress      a line per period on standard error (default: when it is a terminal)\n"
     "  --no-proof      leaves out the proofs in Life, for catalogues that are not Life\n"
+    "  -k K/N          shard K of N: searches every N-th period from the K-th, keeps only the\n"
+    "                  state; --merge puts the shards together\n"
+    "  --merge dir...  takes in the states of these atlas directories (last on the line), then\n"
+    "                  searches what none of them has and writes the atlas\n"
     "  -h, -?          the usage\n"
     "  --help          this text\n"
     "  --version       the version\n"
@@ -57,6 +61,23 @@ struct Request {
     std::optional<AtlasOptions> options;
     std::optional<std::string> answer;
 };
+
+// Reads "K/N" of -k: 1 <= K <= N; false (reported) otherwise.
+bool readShardOption(const char* text, AtlasOptions& options) {
+    const std::string value = text;
+    const std::size_t slash = value.find('/');
+    if (slash != std::string::npos) {
+        const NumberReading shard = readUnsignedNumber(value.substr(0, slash).c_str());
+        const NumberReading shards = readUnsignedNumber(value.substr(slash + 1).c_str());
+        if (shard.valid && shards.valid && shard.value >= 1 && shard.value <= shards.value) {
+            options.shard = static_cast<std::int64_t>(shard.value);
+            options.shards = static_cast<std::int64_t>(shards.value);
+            return true;
+        }
+    }
+    std::fprintf(stderr, "Invalid shard: %s\n", text);
+    return false;
+}
 
 // Reads the value of a numeric option into target; false (reported) when it is no positive
 // number.
@@ -98,6 +119,11 @@ Request readOptions(int argc, char** argv) {
             options.progress = true;
         } else if (word == "--no-proof") {
             options.prove = false;
+        } else if (word == "-k" && hasValue) {
+            valid = readShardOption(argv[++i], options);
+        } else if (word == "--merge" && hasValue) {
+            options.mergeFrom.assign(argv + i + 1, argv + argc);
+            break;
         } else {
             std::fprintf(stderr, "Invalid parameter: %s\n", word.c_str());
             valid = false;
@@ -105,6 +131,10 @@ Request readOptions(int argc, char** argv) {
         if (!valid) {
             return {};
         }
+    }
+    if (options.isShard() && !options.mergeFrom.empty()) {
+        std::fputs("A shard (-k) cannot merge (--merge)\n", stderr);
+        return {};
     }
     return {options, std::nullopt};
 }
@@ -119,6 +149,20 @@ std::optional<AtlasState> readState(AtlasOptions& options) {
     if (!state) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return std::nullopt;
+    }
+    for (const std::string& directory : options.mergeFrom) {
+        const std::filesystem::path shardPath = std::filesystem::path(directory) / "atlas.state";
+        if (!std::filesystem::is_regular_file(shardPath)) {
+            std::fprintf(stderr, "No atlas state to merge in %s\n", directory.c_str());
+            return std::nullopt;
+        }
+        const std::optional<AtlasState> shard =
+            AtlasState::read(shardPath.string(), options.catalogue, error);
+        if (!shard) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return std::nullopt;
+        }
+        state->absorb(*shard);
     }
     const std::int64_t stateDelay = state->largestDelay();
     if (options.maxDelay == 0) {
@@ -151,8 +195,21 @@ int makeAtlas(AtlasOptions options) {
         return kUsageFault;
     }
     AtlasRun run(options, loader, *catalogue, *state);
+    // What was merged is kept even when nothing is left to search.
+    if (!options.mergeFrom.empty() && !state->write(run.statePath())) {
+        std::fprintf(stderr, "The state file cannot be written: %s\n", run.statePath().c_str());
+        return kFailedRun;
+    }
     if (const int status = run.searchPeriods(); status != 0) {
         return status;
+    }
+    if (options.isShard()) {
+        // A shard's atlas would be full of holes: its state waits for --merge.
+        std::printf("Shard %lld of %lld of the periods %lld to %lld searched into %s\n",
+                    static_cast<long long>(options.shard), static_cast<long long>(options.shards),
+                    static_cast<long long>(options.minPeriod),
+                    static_cast<long long>(options.maxDelay), options.directory.c_str());
+        return 0;
     }
     const AtlasWriter writer(
         *catalogue, {options.catalogue, options.minPeriod, options.maxDelay, options.prove});
