@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -442,6 +444,46 @@ TEST(TheCommittedAtlas, SampledEntriesRepeatWithTheirPeriodExactly) {
                 runInBgolly(*bgolly, start, entry.period, error);
             ASSERT_TRUE(other) << error;
             EXPECT_EQ(*other, normalised(grid.cells())) << "period " << entry.period;
+        }
+    }
+}
+
+// A few rows of the committed atlas.md against `trelkan -p P -u D -s -n 1` on the bundled
+// catalogue: the smallest period with a loop, one in the middle, the largest, and the largest
+// period without one.
+TEST(TheCommittedAtlas, SampledRowsAgreeWithTheSortedSearch) {
+    Sandbox box;
+    copyBundledCatalogue(box);
+    std::ifstream file(TRELKAN_SOURCE_DIR "/docs/atlas.md");
+    const std::string table{std::istreambuf_iterator<char>(file), {}};
+    const std::string boundText = "with a delay of at most ";
+    const std::size_t boundAt = table.find(boundText);
+    ASSERT_NE(boundAt, std::string::npos);
+    const std::string bound = std::to_string(std::stoll(table.substr(boundAt + boundText.size())));
+    std::vector<std::pair<std::int64_t, std::int64_t>> loops;  // period, area
+    std::int64_t lastWithout = 0;
+    for (const std::string& line : linesOf(table)) {
+        long long period = 0;
+        long long area = 0;
+        if (std::sscanf(line.c_str(), "| %lld | %lld |", &period, &area) == 2) {
+            loops.emplace_back(period, area);
+        } else if (std::sscanf(line.c_str(), "| %lld | | ", &period) == 1) {
+            lastWithout = period;
+        }
+    }
+    ASSERT_GE(loops.size(), 3u);
+    for (const auto& [period, area] : {loops.front(), loops[loops.size() / 2], loops.back(),
+                                       std::pair<std::int64_t, std::int64_t>{lastWithout, 0}}) {
+        const RunResult search =
+            box.run({"-p", std::to_string(period), "-u", bound, "-s", "-n", "1"});
+        ASSERT_EQ(search.status, 0) << period;
+        const std::vector<Loop> found = sortedResults(search.out);
+        if (area == 0) {
+            EXPECT_TRUE(found.empty()) << "period " << period;
+        } else {
+            ASSERT_FALSE(found.empty()) << "period " << period;
+            EXPECT_EQ(std::min_element(found.begin(), found.end(), smaller)->area, area)
+                << "period " << period;
         }
     }
 }
