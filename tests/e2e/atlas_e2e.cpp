@@ -298,72 +298,56 @@ TEST(AtlasOfTheBundledCatalogue, ProvesItsEntriesAndAgreesWithTheSortedSearch) {
     EXPECT_NE(patterns.find("\n#C period 448 at (0, 0)\n"), std::string::npos);
 }
 
-// An entry of atlas.rle: its period and the top left corner of its cells' box.
+// A file of the committed atlas, in docs/.
+std::string committedFile(const std::string& name) {
+    std::ifstream file(std::string(TRELKAN_SOURCE_DIR) + "/docs/" + name);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// An entry of atlas.rle: its period, and where its cells may lie: from the top left corner of
+// their box, its chain's box from atlas.md widened by the drawing's margin on both sides.
 struct PlacedEntry {
     std::int64_t period = 0;
-    std::int32_t x = 0;
-    std::int32_t y = 0;
+    Box room;
 };
 
-std::vector<PlacedEntry> placedEntries(const std::vector<std::string>& comments) {
+std::vector<PlacedEntry> placedEntries(const std::vector<std::string>& comments,
+                                       const std::string& table) {
+    constexpr std::int32_t kMargin = 16;
+    std::map<std::int64_t, std::pair<std::int32_t, std::int32_t>> sizes;
+    for (const std::string& line : linesOf(table)) {
+        long long period = 0;
+        long long area = 0;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        if (std::sscanf(line.c_str(), "| %lld | %lld | %dx%d |", &period, &area, &width, &height) ==
+            4) {
+            sizes[period] = {width, height};
+        }
+    }
     std::vector<PlacedEntry> entries;
     for (const std::string& comment : comments) {
-        PlacedEntry entry;
         long long period = 0;
+        std::int32_t x = 0;
+        std::int32_t y = 0;
         char end = 0;
-        if (std::sscanf(comment.c_str(), "#C period %lld at (%d, %d%c", &period, &entry.x, &entry.y,
-                        &end) == 4 &&
+        if (std::sscanf(comment.c_str(), "#C period %lld at (%d, %d%c", &period, &x, &y, &end) ==
+                4 &&
             end == ')') {
-            entry.period = period;
-            entries.push_back(entry);
+            const auto [width, height] = sizes.at(period);
+            entries.push_back(
+                {period, {x, x + width + 2 * kMargin - 1, y, y + height + 2 * kMargin - 1}});
         }
     }
     return entries;
 }
 
-// The cells of the entry whose box starts at the corner: those linked to the first cell of its top
-// row by steps of at most kReach cells. The entries' cells are at least two margins and a gap (82
-// cells) apart.
+// The cells of the sheet in the entry's room: the loops of the sheet stand far enough apart
+// that no other loop's cells are there.
 std::vector<LifeCell> entryCells(const std::vector<LifeCell>& sheet, const PlacedEntry& entry) {
-    constexpr std::int32_t kReach = 48;
-    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> buckets;
-    for (std::size_t i = 0; i < sheet.size(); ++i) {
-        buckets[{sheet[i].x / kReach, sheet[i].y / kReach}].push_back(i);
-    }
-    // The first cell of its top row; the cells of entries further on lie beyond it.
-    std::optional<std::size_t> first;
-    for (std::size_t i = 0; i < sheet.size(); ++i) {
-        if (sheet[i].y == entry.y && sheet[i].x >= entry.x &&
-            (!first || sheet[i].x < sheet[*first].x)) {
-            first = i;
-        }
-    }
-    if (!first) {
-        return {};
-    }
-    std::vector<bool> taken(sheet.size(), false);
-    taken[*first] = true;
-    std::vector<std::size_t> todo = {*first};
     std::vector<LifeCell> cells;
-    while (!todo.empty()) {
-        const LifeCell cell = sheet[todo.back()];
-        todo.pop_back();
-        cells.push_back(cell);
-        for (std::int32_t bx = cell.x / kReach - 1; bx <= cell.x / kReach + 1; ++bx) {
-            for (std::int32_t by = cell.y / kReach - 1; by <= cell.y / kReach + 1; ++by) {
-                const auto bucket = buckets.find({bx, by});
-                for (std::size_t j :
-                     bucket == buckets.end() ? std::vector<std::size_t>{} : bucket->second) {
-                    if (!taken[j] && std::abs(sheet[j].x - cell.x) <= kReach &&
-                        std::abs(sheet[j].y - cell.y) <= kReach) {
-                        taken[j] = true;
-                        todo.push_back(j);
-                    }
-                }
-            }
-        }
-    }
-    std::sort(cells.begin(), cells.end());
+    std::copy_if(sheet.begin(), sheet.end(), std::back_inserter(cells),
+                 [&](const LifeCell& cell) { return entry.room.contains(cell.x, cell.y); });
     return cells;
 }
 
@@ -405,7 +389,8 @@ TEST(TheCommittedAtlas, SampledEntriesRepeatWithTheirPeriodExactly) {
         readRleFile(TRELKAN_SOURCE_DIR "/docs/atlas.rle", error);
     ASSERT_TRUE(sheet) << error;
     const std::vector<LifeCell> cells = sheet->cellsOfState(1);
-    const std::vector<PlacedEntry> entries = placedEntries(sheet->comments);
+    const std::vector<PlacedEntry> entries =
+        placedEntries(sheet->comments, committedFile("atlas.md"));
     ASSERT_GE(entries.size(), 12u);
     const std::optional<std::filesystem::path> bgolly = findBgolly();
     // Spread over the periods, and the loop of period 448, where L112a x4 repeats its population
@@ -454,8 +439,7 @@ TEST(TheCommittedAtlas, SampledEntriesRepeatWithTheirPeriodExactly) {
 TEST(TheCommittedAtlas, SampledRowsAgreeWithTheSortedSearch) {
     Sandbox box;
     copyBundledCatalogue(box);
-    std::ifstream file(TRELKAN_SOURCE_DIR "/docs/atlas.md");
-    const std::string table{std::istreambuf_iterator<char>(file), {}};
+    const std::string table = committedFile("atlas.md");
     const std::string boundText = "with a delay of at most ";
     const std::size_t boundAt = table.find(boundText);
     ASSERT_NE(boundAt, std::string::npos);
