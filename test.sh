@@ -9,27 +9,30 @@ ensure_packages cmake g++ make libgtest-dev clang "$(clang_runtime_package)"
 offer_packages golly parallel  # bgolly, for the cross-check of the Life engine; GNU parallel
                               # for the sharded run's script
 jobs=$(nproc 2>/dev/null || echo 2)
+# The checking builds keep line tables only: enough for the sanitizers' stack traces, and much
+# quicker to compile than full debug information.
+debug_flags="-g1 -O1"
 
 echo "== optimised build, warnings as errors"
 build_quietly "$root/build/check" -DCMAKE_BUILD_TYPE=Release -DTRELKAN_WERROR=ON
 ctest --test-dir "$root/build/check" -j "$jobs" --output-on-failure --timeout 600
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
-build_quietly "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
-    -DTRELKAN_WERROR=ON -DTRELKAN_SANITIZE=ON
+build_quietly "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_CXX_FLAGS_DEBUG="$debug_flags" -DTRELKAN_WERROR=ON -DTRELKAN_SANITIZE=ON -DTRELKAN_BENCHMARKS=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build/sanitize" -j "$jobs" --output-on-failure --timeout 900
 echo "== ThreadSanitizer: the parallel search, its stops, its shards, its map and its progress"
 build_target_quietly "$root/build/tsan" "trelkan trelkan-verify trelkan_tests trelkan_e2e" \
-    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DTRELKAN_WERROR=ON -DTRELKAN_TSAN=ON \
-    -DTRELKAN_BENCHMARKS=OFF
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="$debug_flags" -DTRELKAN_WERROR=ON \
+    -DTRELKAN_TSAN=ON -DTRELKAN_BENCHMARKS=OFF
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$root/build/tsan" -j "$jobs" --output-on-failure \
     --timeout 900 \
     -R "ParallelSearchTest|SearchMapTest|Searches/ParallelSearch|ShardMerge|Interrupt\.|StopSignals.*false|Searches/Progress\."
 echo "== fuzzing every input: target scripts, definition files, RLE images, command lines"
 build_target_quietly "$root/build/fuzz" "trelkan_targetscript_fuzz trelkan_definitionfile_fuzz \
     trelkan_rle_fuzz trelkan_commandline_fuzz" -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DTRELKAN_FUZZ=ON \
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="$debug_flags" -DTRELKAN_FUZZ=ON \
     -DTRELKAN_TESTS=OFF -DTRELKAN_BENCHMARKS=OFF
 # New inputs go to a scratch directory, as do the files the targets write; the seeds stay as they
 # are. A failing input is saved in build/fuzz/ and ends the run.
