@@ -9,8 +9,8 @@ ensure_packages cmake g++ make libgtest-dev clang "$(clang_runtime_package)"
 offer_packages golly parallel  # bgolly, for the cross-check of the Life engine; GNU parallel
                               # for the sharded run's script
 jobs=$(nproc 2>/dev/null || echo 2)
-# The checking builds keep line tables only: enough for the sanitizers' stack traces, and much
-# quicker to compile than full debug information.
+# The checking builds keep line tables only: enough for the sanitizers' stack traces, and quicker
+# to compile than full debug information.
 debug_flags="-g1 -O1"
 
 echo "== optimised build, warnings as errors"
@@ -19,7 +19,8 @@ ctest --test-dir "$root/build/check" -j "$jobs" --output-on-failure --timeout 60
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 build_quietly "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_FLAGS_DEBUG="$debug_flags" -DTRELKAN_WERROR=ON -DTRELKAN_SANITIZE=ON -DTRELKAN_BENCHMARKS=OFF
+    -DCMAKE_CXX_FLAGS_DEBUG="$debug_flags" -DTRELKAN_WERROR=ON -DTRELKAN_SANITIZE=ON \
+    -DTRELKAN_BENCHMARKS=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build/sanitize" -j "$jobs" --output-on-failure --timeout 900
 echo "== ThreadSanitizer: the parallel search, its stops, its shards, its map and its progress"
